@@ -1,0 +1,22 @@
+#include "src/kiv/src/api_module_base.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+
+int ApiModuleBase::Invoke(const char* apiName, json& params, json& result) {
+  const std::string name(apiName);
+  std::lock_guard<std::mutex> guard(table_.lock);
+  auto it = table_.handlers.find(name);
+  if (it == table_.handlers.end()) return kCodeUnknownApi;
+  return it->second(params, result);
+}
+
+void ApiModuleBase::registerHandler(const std::string& apiName, ApiHandler handler) {
+  std::lock_guard<std::mutex> guard(table_.lock);
+  table_.handlers.emplace(apiName, std::move(handler));
+}
+
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo

@@ -1,0 +1,84 @@
+#include "src/kiv/src/impl/IKivPresence_wrapper.h"
+
+#include <vector>
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+
+using ::velmo::kiv::GetOnlineUsersOptions;
+using ::velmo::kiv::IKivPresence;
+using ::velmo::kiv::PresenceOptions;
+using ::velmo::kiv::StateItem;
+using namespace args;
+
+namespace {
+
+const Str kChannel{"channelName"};
+const Int kType{"channelType"};
+
+// "items" and "count": the first "count" elements become StateItem records.
+// A count beyond the array is refused rather than read past its end.
+int setState(IKivPresence& presence, json& params, json& result) {
+  std::tuple<const char*, int, json*, uint32_t> v;
+  if (!readAll(params, v, kChannel, kType, Arr{"items"}, U32{"count"})) return kCodeBadParams;
+  const json& items = *std::get<2>(v);
+  const uint32_t count = std::get<3>(v);
+  if (count > items.size()) return kCodeBadParams;
+  std::vector<StateItem> states(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    const json& item = items[i];
+    if (!item.is_object()) continue;
+    auto key = item.find("key");
+    auto value = item.find("value");
+    if (key != item.end() && key->is_string()) states[i].key = fields::stringChars(*key);
+    if (value != item.end() && value->is_string()) states[i].value = fields::stringChars(*value);
+  }
+  uint64_t requestId = 0;
+  presence.setState(std::get<0>(v), std::get<1>(v), states.data(), count, requestId);
+  writeRequestAccepted(result, requestId);
+  return kCodeOk;
+}
+
+// "count" and "keys": the first "count" keys, which must be strings.
+int removeState(IKivPresence& presence, json& params, json& result) {
+  std::tuple<const char*, int, uint32_t, json*> v;
+  if (!readAll(params, v, kChannel, kType, U32{"count"}, Arr{"keys"})) return kCodeBadParams;
+  const uint32_t count = std::get<2>(v);
+  const json& keys = *std::get<3>(v);
+  if (count > keys.size()) return kCodeBadParams;
+  std::vector<const char*> names(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (!keys[i].is_string()) return kCodeBadParams;
+    names[i] = fields::stringChars(keys[i]);
+  }
+  uint64_t requestId = 0;
+  presence.removeState(std::get<0>(v), std::get<1>(v), count ? names.data() : nullptr, count,
+                       requestId);
+  writeRequestAccepted(result, requestId);
+  return kCodeOk;
+}
+
+}  // namespace
+
+velmo_kiv_IKivPresenceWrapperGen::velmo_kiv_IKivPresenceWrapperGen(
+    std::weak_ptr<IKivClientWrapper> client)
+    : SdkModule<IKivPresence>(std::move(client)) {
+  const Str user{"userId"};
+  registerRows({
+      {"KivPresence_whoNow_f7f61d1",
+       async(&IKivPresence::whoNow, kChannel, kType, Obj<PresenceOptions>{"options"})},
+      {"KivPresence_whereNow_1fa04dd", async(&IKivPresence::whereNow, user)},
+      {"KivPresence_setState_b73723a", setState},
+      {"KivPresence_removeState_d7033d8", removeState},
+      {"KivPresence_getState_4ffa44d", async(&IKivPresence::getState, kChannel, kType, user)},
+      {"KivPresence_getOnlineUsers_ce2d8e8",
+       async(&IKivPresence::getOnlineUsers, kChannel, kType,
+             Obj<GetOnlineUsersOptions>{"options"})},
+      {"KivPresence_getUserChannels_1fa04dd", async(&IKivPresence::getUserChannels, user)},
+  });
+}
+
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo

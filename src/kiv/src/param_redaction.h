@@ -1,0 +1,21 @@
+// Secrets kept out of the log: the logged copy of a call's parameters has its
+// application id and tokens masked. The module always gets the parameters
+// unmasked.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+
+// True for the API names whose parameters carry secrets.
+bool isRedactedApi(const char* apiName);
+
+// The text to log for those calls.
+std::string redactParams(const char* apiName, std::string_view params);
+
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo

@@ -1,0 +1,143 @@
+#include "src/kiv/src/quon_kiv_api_engine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "common/includes/quon_log.h"
+#include "src/kiv/src/IKivClient_wrapper.h"
+#include "src/kiv/src/impl/IKivHistory_wrapper.h"
+#include "src/kiv/src/impl/IKivLock_wrapper.h"
+#include "src/kiv/src/impl/IKivPresence_wrapper.h"
+#include "src/kiv/src/impl/IKivStorage_wrapper.h"
+#include "src/kiv/src/impl/IStreamChannel_Manager.h"
+#include "src/kiv/src/json/json_text.h"
+#include "src/kiv/src/param_redaction.h"
+#include "velmo_kiv_sdk/velmo_kiv_sdk.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+
+namespace {
+
+constexpr size_t kMaxResultChars = QUON_KIV_RESULT_BUFFER_SIZE - 1;
+constexpr const char* kCreateStreamChannel = "KivClient_createStreamChannel_ae3d0cf";
+
+// Where the call's single buffer goes in the parameters, for the names that
+// take one: the host's sink for "KivClient_create", the payload otherwise.
+const char* const* bufferTarget(std::string_view apiName) {
+  static const char* const kSink[] = {"config", "eventHandler", nullptr};
+  static const char* const kPayload[] = {"message", nullptr};
+  if (apiName == "KivClient_create") return kSink;
+  if (apiName == "StreamChannel_publishTopicMessage_a31773e" ||
+      apiName == "KivClient_publish_2d36e93")
+    return kPayload;
+  return nullptr;
+}
+
+// Writes the buffer address at path, creating objects on the way. False when
+// something on the way exists and is not an object.
+bool handOverBuffer(json& params, const char* const* path, void* buffer) {
+  if (params.is_null()) params = json::object();
+  json* at = &params;
+  for (; path[1]; ++path) {
+    if (!at->is_object()) return false;
+    at = &(*at)[path[0]];
+    if (at->is_null()) *at = json::object();
+  }
+  if (!at->is_object()) return false;
+  (*at)[path[0]] = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(buffer));
+  return true;
+}
+
+std::string_view moduleKey(std::string_view apiName) {
+  if (apiName == kCreateStreamChannel) return "StreamChannel";
+  const size_t underscore = apiName.find('_');
+  return underscore == std::string_view::npos ? std::string_view() : apiName.substr(0, underscore);
+}
+
+}  // namespace
+
+const KivProcTable* builtinProcTable() {
+  static const KivProcTable table = {&createKivClient};
+  return &table;
+}
+
+QuonKivApiEngine::QuonKivApiEngine(::velmo::kiv::IKivClient* client, const KivProcTable* table) {
+  auto clientModule =
+      std::make_shared<IKivClientWrapper>(client, table ? table : builtinProcTable());
+  std::weak_ptr<IKivClientWrapper> link = clientModule;
+  modules_["StreamChannel"] = std::make_shared<IStreamChannelManager>(link);
+  modules_["KivStorage"] = std::make_shared<IKivStorageWrapper>(link);
+  modules_["KivLock"] = std::make_shared<IKivLockWrapper>(link);
+  modules_["KivPresence"] = std::make_shared<IKivPresenceWrapper>(link);
+  modules_["KivHistory"] = std::make_shared<IKivHistoryWrapper>(link);
+  modules_["KivClient"] = std::move(clientModule);
+}
+
+QuonKivApiEngine::~QuonKivApiEngine() {
+  // The client module goes last: it releases the SDK client before its bridge.
+  std::shared_ptr<ApiModuleBase> clientModule = modules_["KivClient"];
+  modules_.clear();
+  clientModule.reset();
+}
+
+int QuonKivApiEngine::CallApi(ApiParam* param) {
+  if (!param || !param->apiName || !param->resultBuffer) return kCodeBadParams;
+  return route(*param);
+}
+
+int QuonKivApiEngine::route(const ApiParam& param) {
+  const char* apiName = param.apiName;
+  const bool hasParams = param.params && param.paramsLength != 0;
+
+  if (hasParams && isRedactedApi(apiName)) {
+    QUON_LOG_INFO("api name {} params \"{}\"", apiName,
+                  redactParams(apiName, std::string_view(param.params, param.paramsLength)));
+  } else {
+    QUON_LOG_INFO("api name {} params \"{}\"", apiName, param.params ? param.params : "");
+  }
+
+  const std::string_view key = moduleKey(apiName);
+  if (key.empty()) return kCodeNoModule;
+  auto module = modules_.find(std::string(key));
+  if (module == modules_.end()) return kCodeNoModule;
+
+  json params;
+  if (hasParams) {
+    params = json::parse(param.params, param.params + param.paramsLength, nullptr,
+                         /*allow_exceptions=*/false, /*ignore_comments=*/false);
+    if (params.is_discarded()) {
+      QUON_LOG_ERROR("api name {} params parse failed", apiName);
+      return kCodeBadParams;
+    }
+  }
+
+  if (param.bufferCount == 1) {
+    if (const char* const* path = bufferTarget(apiName)) {
+      if (!param.buffers || !handOverBuffer(params, path, param.buffers[0])) {
+        QUON_LOG_ERROR("api name {} buffer cannot be handed over", apiName);
+        return kCodeBadParams;
+      }
+    }
+  }
+
+  json result;
+  const int code = module->second->Invoke(apiName, params, result);
+
+  const std::string text = dumpCompact(result);
+  if (code != kCodeOk)
+    QUON_LOG_ERROR("api name {} result {}", apiName, text);
+  else
+    QUON_LOG_INFO("api name {} result {}", apiName, text);
+
+  const size_t n = std::min(text.size(), kMaxResultChars);
+  std::memcpy(param.resultBuffer, text.data(), n);
+  param.resultBuffer[n] = '\0';
+  return code;
+}
+
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo

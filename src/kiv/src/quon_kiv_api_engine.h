@@ -1,0 +1,41 @@
+// The object behind an engine handle: owns the API modules, and for each call
+// logs it, routes it by the prefix of its name, parses the parameters, hands
+// raw buffers over and copies the result back.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "src/kiv/src/api_module_base.h"
+#include "velmo_kiv_wrapper.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+
+class IQuonKivApiEngine {
+ public:
+  virtual ~IQuonKivApiEngine() = default;
+  virtual int CallApi(ApiParam* param) = 0;
+};
+
+class QuonKivApiEngine : public IQuonKivApiEngine {
+ public:
+  // client may be null; a null table selects the built-in SDK factory.
+  QuonKivApiEngine(::velmo::kiv::IKivClient* client, const KivProcTable* table);
+  ~QuonKivApiEngine() override;
+
+  int CallApi(ApiParam* param) override;
+
+ private:
+  int route(const ApiParam& param);
+  std::unordered_map<std::string, std::shared_ptr<ApiModuleBase>> modules_;
+};
+
+// The table whose factory is the SDK's own createKivClient.
+const KivProcTable* builtinProcTable();
+
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo
