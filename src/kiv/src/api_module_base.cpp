@@ -1,5 +1,7 @@
 #include "src/kiv/src/api_module_base.h"
 
+#include <algorithm>
+
 namespace velmo {
 namespace quon {
 namespace kiv {
@@ -10,6 +12,16 @@ int ApiModuleBase::Invoke(const char* apiName, json& params, json& result) {
   auto it = table_.handlers.find(name);
   if (it == table_.handlers.end()) return kCodeUnknownApi;
   return it->second(params, result);
+}
+
+std::vector<std::string> ApiModuleBase::apiNames() {
+  std::vector<std::string> names;
+  {
+    std::lock_guard<std::mutex> guard(table_.lock);
+    for (const auto& entry : table_.handlers) names.push_back(entry.first);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void ApiModuleBase::registerHandler(const std::string& apiName, ApiHandler handler) {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace velmo {
 namespace quon {
@@ -40,6 +41,9 @@ class ApiModuleBase {
   // Runs the handler registered under apiName while holding the table lock;
   // -1009 with the result untouched when the name is not registered.
   virtual int Invoke(const char* apiName, json& params, json& result);
+
+  // The registered API names, sorted; for reference documents and tests.
+  std::vector<std::string> apiNames();
 
  protected:
   // The first registration of a name wins; later ones are discarded.
