@@ -1,18 +1,20 @@
 // Logging macros used by every part of the library: a level, the source
 // location, and a message with "{}" placeholders. Arguments are formatted only
-// when the level is enabled.
+// when the level is enabled; a line logged while another thread rebuilds the
+// log goes to whichever logger was current, which stays alive for the call.
 #pragma once
 
 #include <spdlog/spdlog.h>
 
 #include "common/utils/quon_logger.h"
 
-#define QUON_LOG(lvl, ...)                                                                 \
-  do {                                                                                     \
-    auto quonLogger_ = ::velmo::quon::kiv::QuonLogger::current();                          \
-    if (quonLogger_ && quonLogger_->should_log(lvl))                                       \
-      quonLogger_->log(::spdlog::source_loc{__FILE__, __LINE__, SPDLOG_FUNCTION}, lvl,     \
-                       __VA_ARGS__);                                                       \
+#define QUON_LOG(lvl, ...)                                                               \
+  do {                                                                                   \
+    if (::velmo::quon::kiv::QuonLogger::enabled(lvl)) {                                  \
+      if (auto quonLogger_ = ::velmo::quon::kiv::QuonLogger::current())                  \
+        quonLogger_->log(::spdlog::source_loc{__FILE__, __LINE__, SPDLOG_FUNCTION}, lvl, \
+                         __VA_ARGS__);                                                   \
+    }                                                                                    \
   } while (0)
 
 #define QUON_LOG_DEBUG(...) QUON_LOG(::spdlog::level::debug, __VA_ARGS__)

@@ -1,0 +1,185 @@
+// The log file: line pattern, rotation, the lines written at load, and what
+// happens when the file or the folder cannot be used.
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <thread>
+#include <vector>
+
+#include "common/includes/quon_log.h"
+#include "common/utils/log_path_rules.h"
+#include "logger_test_fixture.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+namespace testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kVersionLine =
+    R"(quon version: \d+(\.\d+){3}-build\.\d+ commit: [0-9a-f]{40} build: \d+)";
+
+using LoggerFileTest = LoggerTest;
+
+TEST_F(LoggerFileTest, LineHasThePatternAndEndsInCrLf) {
+  QUON_LOG_WARN("probe {} {}", 7, "seven");
+  const int probeLine = __LINE__ - 1;
+
+  const std::vector<LogLine> probes = linesWithMessage(lines(), "probe 7 seven");
+  ASSERT_EQ(probes.size(), 1u);
+  EXPECT_EQ(probes[0].level, "W");
+  EXPECT_EQ(probes[0].file, "test_log_file.cpp");
+  EXPECT_EQ(probes[0].line, probeLine);
+  EXPECT_EQ(probes[0].thread, std::to_string(::syscall(SYS_gettid)));
+
+  const std::vector<LogLine> resets = linesWithMessage(lines(), "reset logger to " + path_);
+  ASSERT_EQ(resets.size(), 1u);
+  EXPECT_EQ(resets[0].level, "I");
+  EXPECT_EQ(resets[0].file, "quon_logger.cpp");
+}
+
+TEST_F(LoggerFileTest, RotatesIntoThreeOlderFilesBelowTheMaximumSize) {
+  constexpr uint32_t kMaxBytes = 1024;
+  logger().setMaxFileSize(kMaxBytes);
+  ASSERT_EQ(logger().maxFileSize(), kMaxBytes);
+  for (int i = 0; i < 200; ++i) QUON_LOG_INFO("rotation line {:04}", i);
+  (void)lines();  // flushes
+
+  const std::string rotated[] = {path_, dir_ + "/velmo-quon-kiv.1.log",
+                                 dir_ + "/velmo-quon-kiv.2.log", dir_ + "/velmo-quon-kiv.3.log"};
+  EXPECT_FALSE(fs::exists(dir_ + "/velmo-quon-kiv.4.log"));
+  int newerFirstLine = 1000;
+  for (const std::string& file : rotated) {
+    ASSERT_TRUE(fs::exists(file)) << file;
+    EXPECT_LE(fs::file_size(file), kMaxBytes) << file;
+    const std::vector<std::string> fileLines = readLogLines(file);
+    ASSERT_FALSE(fileLines.empty()) << file;
+    // Each older file ends just before the next newer one begins.
+    const std::optional<LogLine> last = parseLogLine(fileLines.back());
+    const std::optional<LogLine> first = parseLogLine(fileLines.front());
+    ASSERT_TRUE(first && last) << file;
+    const int lastIndex = std::stoi(last->message.substr(last->message.size() - 4));
+    if (file != path_) {
+      EXPECT_EQ(lastIndex + 1, newerFirstLine) << file;
+    }
+    newerFirstLine = std::stoi(first->message.substr(first->message.size() - 4));
+  }
+  const std::vector<std::string> current = readLogLines(path_);
+  EXPECT_EQ(parseLogLine(current.back())->message, "rotation line 0199");
+}
+
+TEST_F(LoggerFileTest, FirstTwoLinesAfterLoadNameTheDefaultFileAndTheVersion) {
+  const std::string state = freshDirectory("first-lines-state");
+  const std::string previousState =
+      std::getenv("XDG_STATE_HOME") ? std::getenv("XDG_STATE_HOME") : "";
+  ASSERT_EQ(::setenv("XDG_STATE_HOME", state.c_str(), 1), 0);
+  logger().shutdownAtUnload();
+  logger().startAtLoad();
+
+  const std::string expected = state + "/Velmo/" +
+                               executableBaseName(fs::read_symlink("/proc/self/exe").string()) +
+                               "/velmo-quon-kiv.log";
+  EXPECT_EQ(logger().logFilePath(), expected);
+  EXPECT_EQ(logger().level(), 2);
+  EXPECT_EQ(logger().maxFileSize(), 5242880u);
+  EXPECT_FALSE(logger().debugMode());
+  const std::vector<std::string> loadLines = readLogLines(expected);
+  ASSERT_GE(loadLines.size(), 2u);
+  const std::optional<LogLine> reset = parseLogLine(loadLines[0]);
+  const std::optional<LogLine> version = parseLogLine(loadLines[1]);
+  ASSERT_TRUE(reset && version);
+  EXPECT_EQ(reset->message, "reset logger to " + expected);
+  EXPECT_TRUE(std::regex_match(version->message, std::regex(kVersionLine))) << version->message;
+  EXPECT_EQ(version->level, "I");
+
+  if (previousState.empty())
+    ::unsetenv("XDG_STATE_HOME");
+  else
+    ::setenv("XDG_STATE_HOME", previousState.c_str(), 1);
+}
+
+TEST_F(LoggerFileTest, UnopenableFileLeavesStandardOutputAndNamesThePath) {
+  std::ofstream(dir_ + "/blocker") << "a file where a folder would be";
+  const std::string unusable = dir_ + "/blocker/sub/velmo-quon-kiv.log";
+
+  ::testing::internal::CaptureStdout();
+  EXPECT_NO_THROW(logger().setLogDirectory(dir_ + "/blocker/sub"));
+  QUON_LOG_INFO("still logging");
+  const std::string out = ::testing::internal::GetCapturedStdout();
+
+  EXPECT_EQ(logger().logFilePath(), unusable);
+  EXPECT_NE(out.find("cannot open log file " + unusable), std::string::npos) << out;
+  EXPECT_NE(out.find("reset logger to " + unusable), std::string::npos) << out;
+  EXPECT_NE(out.find("still logging\r\n"), std::string::npos) << out;
+
+  // A usable folder brings the file back.
+  logger().setLogDirectory(dir_);
+  QUON_LOG_INFO("back in the file");
+  EXPECT_EQ(count("back in the file"), 1u);
+}
+
+TEST_F(LoggerFileTest, NoUsableFolderAtAllLogsWithoutAFile) {
+  std::ofstream(dir_ + "/blocker") << "a file where a folder would be";
+  const char* previous = std::getenv("XDG_STATE_HOME");
+  const std::string previousState = previous ? previous : "";
+  ASSERT_EQ(::setenv("XDG_STATE_HOME", (dir_ + "/blocker/state").c_str(), 1), 0);
+
+  ::testing::internal::CaptureStdout();
+  EXPECT_NO_THROW(logger().setLogDirectory(""));
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(logger().logFilePath(), "");
+  EXPECT_NE(out.find("reset logger to \r\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("cannot open"), std::string::npos) << out;
+
+  if (previousState.empty())
+    ::unsetenv("XDG_STATE_HOME");
+  else
+    ::setenv("XDG_STATE_HOME", previousState.c_str(), 1);
+}
+
+TEST_F(LoggerFileTest, MaximumSizeThatWrapsToZeroChangesNothing) {
+  const std::shared_ptr<spdlog::logger> before = QuonLogger::current();
+  const uint32_t wrapped = 4194304u * 1024u;
+  ASSERT_EQ(wrapped, 0u);
+  EXPECT_NO_THROW(logger().setMaxFileSize(wrapped));
+  EXPECT_EQ(logger().maxFileSize(), 5242880u);
+  EXPECT_EQ(QuonLogger::current(), before) << "rebuilt for a size of 0";
+  EXPECT_EQ(count("reset logger to " + path_), 1u);
+}
+
+TEST_F(LoggerFileTest, LinesLoggedWhileOtherThreadsRebuildAreAllWrittenWhole) {
+  constexpr int kThreads = 4;
+  constexpr int kLinesPerThread = 500;
+  std::atomic<bool> go{false};
+  std::vector<std::thread> workers;
+  for (int t = 0; t < kThreads; ++t) {
+    workers.emplace_back([t, &go] {
+      while (!go.load()) std::this_thread::yield();
+      for (int i = 0; i < kLinesPerThread; ++i) QUON_LOG_INFO("worker {} line {}", t, i);
+    });
+  }
+  go = true;
+  for (int i = 0; i < 40; ++i) logger().setMaxFileSize(i % 2 ? 5242880u : 5242881u);
+  for (std::thread& worker : workers) worker.join();
+
+  int workerLines = 0;
+  for (const std::string& text : lines()) {
+    const std::optional<LogLine> line = parseLogLine(text);
+    ASSERT_TRUE(line.has_value()) << "torn line: " << text;
+    if (line->message.rfind("worker ", 0) == 0) ++workerLines;
+  }
+  EXPECT_EQ(workerLines, kThreads * kLinesPerThread);
+}
+
+}  // namespace
+}  // namespace testing
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo
