@@ -1,0 +1,271 @@
+#include "loopback_sdk/loopback_client.h"
+
+#include <memory>
+#include <new>
+
+#include "loopback_sdk/channel_flows.h"
+#include "loopback_sdk/client_parameters.h"
+#include "loopback_sdk/loopback_stream_channel.h"
+#include "loopback_sdk/notices.h"
+#include "loopback_sdk/request.h"
+#include "loopback_sdk/session_flows.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+namespace loopback {
+
+using sdk::IKivEventHandler;
+
+namespace {
+
+// Recipients of a published message: subscribers that asked for messages, or
+// for a user channel every client of that user.
+std::vector<uint64_t> messageRecipients(ServiceState& state, const ChannelKey& channel) {
+  std::vector<uint64_t> recipients;
+  if (channel.type == kChannelUser) return state.clients.idsOfUser(channel.name);
+  for (const Member& member : state.members.members(channel))
+    if (member.options.withMessage) recipients.push_back(member.clientId);
+  return recipients;
+}
+
+LinkChange sessionChange(int previous, int current, int operation, const char* reason) {
+  LinkChange change;
+  change.previous = previous;
+  change.current = current;
+  change.operation = operation;
+  change.reason = reason;
+  return change;
+}
+
+}  // namespace
+
+LoopbackClient* LoopbackClient::create(const sdk::KivConfig* config, int* errorCode) {
+  auto fail = [errorCode](int code) -> LoopbackClient* {
+    if (errorCode) *errorCode = code;
+    return nullptr;
+  };
+  if (!config) return fail(kInvalidArgument);
+  if (!config->appId || !*config->appId) return fail(kInvalidAppId);
+  if (!config->userId || !*config->userId) return fail(kInvalidUserId);
+  try {
+    Service& service = Service::instance();
+    auto* client = new LoopbackClient(service.newClientId(), config->eventHandler);
+    service.clientCreated();
+    service.locked([&](ServiceState& state) {
+      state.clients.add(client->id_, config->appId, config->userId, &client->dispatcher_);
+    });
+    if (errorCode) *errorCode = kOk;
+    return client;
+  } catch (...) {
+    return fail(kFailure);
+  }
+}
+
+LoopbackClient::LoopbackClient(uint64_t id, IKivEventHandler* handler)
+    : id_(id), dispatcher_(handler), storage_(id), lock_(id), presence_(id), history_(id) {}
+
+int LoopbackClient::release() {
+  Service& service = Service::instance();
+  service.locked([this](ServiceState& state) {
+    leaveEverything(state, id_, false);
+    if (ClientRecord* record = state.clients.find(id_)) {
+      for (auto& entry : record->streamChannels) {
+        entry.second->orphan();
+        state.orphanChannels.insert(entry.second);
+      }
+    }
+    state.clients.remove(id_);
+  });
+  if (dispatcher_.onOwnThread()) {
+    // Released from inside its own callback: the thread cannot join itself, so
+    // it frees the client once that callback returns.
+    dispatcher_.stopFromOwnThread([this] { delete this; });
+  } else {
+    dispatcher_.stop();
+    delete this;
+  }
+  service.clientReleased();
+  return kOk;
+}
+
+int LoopbackClient::login(const char* token, uint64_t& requestId) {
+  return runRequest(
+      id_, requestId, Need::kNothing,
+      [&](Request& r) -> int {
+        if (!token || !*token) return kInvalidToken;
+        if (r.client.loggedIn) return kOk;
+        r.client.loggedIn = r.client.connected = true;
+        ++r.client.connectionEpoch;
+        r.state.clients.reply(r.client.id, linkStateEvent(sessionChange(kLinkIdle, kLinkConnected,
+                                                                        kLinkOpLogin, "login"),
+                                                          r.state.timestamp()));
+        r.state.clients.reply(r.client.id,
+                              connectionStateEvent("", kConnectionConnected, kReasonLoginSuccess));
+        return kOk;
+      },
+      [](uint64_t id, int code) -> Event {
+        return [id, code](IKivEventHandler& h) { h.onLoginResult(id, code); };
+      });
+}
+
+int LoopbackClient::logout(uint64_t& requestId) {
+  return runRequest(
+      id_, requestId, Need::kNothing,
+      [&](Request& r) -> int {
+        if (!r.client.loggedIn) return kNotLoggedIn;
+        leaveEverything(r.state, r.client.id, true);
+        const int previous = r.client.connected ? kLinkConnected : kLinkDisconnected;
+        r.client.loggedIn = r.client.connected = false;
+        ++r.client.connectionEpoch;
+        r.state.clients.reply(
+            r.client.id, linkStateEvent(sessionChange(previous, kLinkIdle, kLinkOpLogout, "logout"),
+                                        r.state.timestamp()));
+        r.state.clients.reply(r.client.id,
+                              connectionStateEvent("", kConnectionDisconnected, kReasonLogout));
+        return kOk;
+      },
+      [](uint64_t id, int code) -> Event {
+        return [id, code](IKivEventHandler& h) { h.onLogoutResult(id, code); };
+      });
+}
+
+int LoopbackClient::renewToken(const char* token, uint64_t& requestId) {
+  return runRequest(
+      id_, requestId, Need::kConnection,
+      [&](Request&) -> int { return token && *token ? kOk : kInvalidToken; },
+      [](uint64_t id, int code) -> Event {
+        return
+            [id, code](IKivEventHandler& h) { h.onRenewTokenResult(id, kServerMessage, "", code); };
+      });
+}
+
+int LoopbackClient::publish(const char* channelName, const char* message, size_t length,
+                            const sdk::PublishOptions& options, uint64_t& requestId) {
+  return runRequest(
+      id_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        if (!channelName || !*channelName) return kInvalidChannelName;
+        if (!isChannelType(options.channelType, {kChannelMessage, kChannelUser}))
+          return kInvalidChannelType;
+        if (!message && length > 0) return kInvalidArgument;
+        if (length > kMaxPayloadBytes) return kMessageTooLarge;
+        const ChannelKey channel{options.channelType, channelName};
+        auto copy = std::make_shared<MessageCopy>();
+        copy->messageType = options.messageType;
+        copy->publisher = r.client.userId;
+        if (length > 0) copy->payload.assign(message, length);
+        copy->customType = text(options.customType);
+        copy->timestamp = r.state.timestamp();
+        // A user-channel message names its sender as the channel, the one to reply to.
+        const std::string shownName = channel.type == kChannelUser ? r.client.userId : channel.name;
+        const Event event = messageEvent(channel.type, shownName, "", copy);
+        for (uint64_t recipient : messageRecipients(r.state, channel))
+          r.state.clients.notify(recipient, event);
+        if (options.storeInHistory) r.state.history.store(channel, *copy);
+        return kOk;
+      },
+      [](uint64_t id, int code) -> Event {
+        return [id, code](IKivEventHandler& h) { h.onPublishResult(id, code); };
+      });
+}
+
+int LoopbackClient::subscribe(const char* channelName, const sdk::SubscribeOptions& options,
+                              uint64_t& requestId) {
+  const std::string name = text(channelName);
+  return runRequest(
+      id_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        if (name.empty()) return kInvalidChannelName;
+        MemberOptions member;
+        member.withMessage = options.withMessage;
+        member.withMetadata = options.withMetadata;
+        member.withPresence = options.withPresence;
+        member.withLock = options.withLock;
+        member.beQuiet = options.beQuiet;
+        enterChannel(r, {kChannelMessage, name}, member);
+        return kOk;
+      },
+      [name](uint64_t id, int code) -> Event {
+        return
+            [id, name, code](IKivEventHandler& h) { h.onSubscribeResult(id, name.c_str(), code); };
+      });
+}
+
+int LoopbackClient::unsubscribe(const char* channelName, uint64_t& requestId) {
+  const std::string name = text(channelName);
+  return runRequest(
+      id_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        if (name.empty()) return kInvalidChannelName;
+        return exitChannel(r.state, r.client.id, {kChannelMessage, name}) ? kOk : kNotInChannel;
+      },
+      [name](uint64_t id, int code) -> Event {
+        return [id, name, code](IKivEventHandler& h) {
+          h.onUnsubscribeResult(id, name.c_str(), code);
+        };
+      });
+}
+
+sdk::IStreamChannel* LoopbackClient::createStreamChannel(const char* channelName, int* errorCode) {
+  int code = kOk;
+  LoopbackStreamChannel* created = nullptr;
+  try {
+    Service::instance().locked([&](ServiceState& state) {
+      ClientRecord* record = state.clients.find(id_);
+      if (!record) {
+        code = kClientReleased;
+      } else if (!channelName || !*channelName) {
+        code = kInvalidChannelName;
+      } else if (record->streamChannels.count(channelName)) {
+        code = kStreamChannelExists;
+      } else {
+        created = new LoopbackStreamChannel(id_, channelName);
+        record->streamChannels[channelName] = created;
+      }
+    });
+  } catch (...) {
+    code = kFailure;
+  }
+  if (errorCode) *errorCode = code;
+  return created;
+}
+
+int LoopbackClient::setParameters(const char* parameters) {
+  ClientParameters parsed;
+  if (const int code = parseClientParameters(parameters, parsed); code != kOk) return code;
+  try {
+    return Service::instance().locked([&](ServiceState& state) -> int {
+      ClientRecord* client = state.clients.find(id_);
+      if (!client) return kClientReleased;
+      if (parsed.failErrorCode) client->failErrorCode = *parsed.failErrorCode;
+      if (parsed.failNextRequests) client->failNextRequests = *parsed.failNextRequests;
+      if (parsed.reconnectDelayMs) client->reconnectDelayMs = *parsed.reconnectDelayMs;
+      if (parsed.ttlUnitMs) state.ttlUnitMs = *parsed.ttlUnitMs;
+      if (parsed.tokenWillExpire) {
+        state.clients.reply(id_, [](IKivEventHandler& h) { h.onTokenPrivilegeWillExpire(""); });
+        std::vector<std::string> channels = channelNamesOf(state, id_);
+        const uint64_t timestamp = state.timestamp();
+        state.clients.reply(id_, [channels, timestamp](IKivEventHandler& h) {
+          StringsView names(channels);
+          sdk::TokenEvent event;
+          event.eventType = kTokenWillExpire;
+          event.reason = "token will expire";
+          event.affectedResources.messageChannels.channels = names.data();
+          event.affectedResources.messageChannels.channelCount = names.size();
+          event.timestamp = timestamp;
+          h.onTokenEvent(event);
+        });
+      }
+      if (parsed.dropConnection) return dropConnection(state, *client);
+      return kOk;
+    });
+  } catch (...) {
+    return kFailure;
+  }
+}
+
+}  // namespace loopback
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo

@@ -1,0 +1,257 @@
+#include "loopback_sdk/loopback_stream_channel.h"
+
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "loopback_sdk/channel_flows.h"
+#include "loopback_sdk/notices.h"
+#include "loopback_sdk/request.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+namespace loopback {
+
+using sdk::IKivEventHandler;
+
+namespace {
+
+// Result of a request that names the channel and the topic only.
+auto topicResult(void (IKivEventHandler::*callback)(uint64_t, const char*, const char*, int),
+                 const std::string& channel, const std::string& topic) {
+  return [callback, channel, topic](uint64_t id, int code) -> Event {
+    return [callback, id, channel, topic, code](IKivEventHandler& h) {
+      (h.*callback)(id, channel.c_str(), topic.c_str(), code);
+    };
+  };
+}
+
+// Result of a join or leave of the channel (it names the user).
+auto memberResult(void (IKivEventHandler::*callback)(uint64_t, const char*, const char*, int),
+                  const std::string& channel, const std::string& userId) {
+  return topicResult(callback, channel, userId);
+}
+
+// Result of a topic join or leave, which names the user, topic and meta.
+auto topicMembershipResult(void (IKivEventHandler::*callback)(uint64_t, const char*, const char*,
+                                                              const char*, const char*, int),
+                           const std::string& channel, const std::string& userId,
+                           const std::string& topic, const std::string& meta) {
+  return [callback, channel, &userId, topic, &meta](uint64_t id, int code) -> Event {
+    return [callback, id, channel, userId, topic, meta, code](IKivEventHandler& h) {
+      (h.*callback)(id, channel.c_str(), userId.c_str(), topic.c_str(), meta.c_str(), code);
+    };
+  };
+}
+
+// The requester must have joined the channel (and named a topic when one is needed).
+int checkJoined(Request& r, const ChannelKey& channel, const std::string* topic) {
+  if (topic && topic->empty()) return kInvalidArgument;
+  return r.state.members.find(channel, r.client.id) ? kOk : kNotInChannel;
+}
+
+}  // namespace
+
+int LoopbackStreamChannel::join(const sdk::JoinChannelOptions& options, uint64_t& requestId) {
+  const ChannelKey channel{kChannelStream, name_};
+  std::string userId;
+  return runRequest(
+      clientId_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        userId = r.client.userId;
+        MemberOptions member;
+        member.withMetadata = options.withMetadata;
+        member.withPresence = options.withPresence;
+        member.withLock = options.withLock;
+        member.beQuiet = options.beQuiet;
+        enterChannel(r, channel, member);
+        return kOk;
+      },
+      [&userId, this](uint64_t id, int code) -> Event {
+        return memberResult(&IKivEventHandler::onJoinResult, name_, userId)(id, code);
+      });
+}
+
+int LoopbackStreamChannel::leave(uint64_t& requestId) {
+  const ChannelKey channel{kChannelStream, name_};
+  std::string userId;
+  return runRequest(
+      clientId_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        userId = r.client.userId;
+        return exitChannel(r.state, r.client.id, channel) ? kOk : kNotInChannel;
+      },
+      [&userId, this](uint64_t id, int code) -> Event {
+        return memberResult(&IKivEventHandler::onLeaveResult, name_, userId)(id, code);
+      });
+}
+
+int LoopbackStreamChannel::renewToken(const char* token, uint64_t& requestId) {
+  const std::string channel = name_;
+  return runRequest(
+      clientId_, requestId, Need::kConnection,
+      [&](Request&) -> int { return token && *token ? kOk : kInvalidToken; },
+      [channel](uint64_t id, int code) -> Event {
+        return [id, channel, code](IKivEventHandler& h) {
+          h.onRenewTokenResult(id, kServerStream, channel.c_str(), code);
+        };
+      });
+}
+
+int LoopbackStreamChannel::joinTopic(const char* topic, const sdk::JoinTopicOptions& options,
+                                     uint64_t& requestId) {
+  const ChannelKey channel{kChannelStream, name_};
+  const std::string topicName = text(topic);
+  const std::string meta = text(options.meta);
+  std::string userId;
+  return runRequest(
+      clientId_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        userId = r.client.userId;
+        if (const int code = checkJoined(r, channel, &topicName)) return code;
+        r.state.topics.join(name_, topicName, r.client.id, userId, meta);
+        TopicCopy joined{topicName, {{userId, meta}}};
+        notifyMembers(r.state, channel, Interest::kAny, r.client.id,
+                      topicEvent(kTopicRemoteJoin, name_, userId, {joined}, r.state.timestamp()));
+        return kOk;
+      },
+      topicMembershipResult(&IKivEventHandler::onJoinTopicResult, name_, userId, topicName, meta));
+}
+
+int LoopbackStreamChannel::leaveTopic(const char* topic, uint64_t& requestId) {
+  const ChannelKey channel{kChannelStream, name_};
+  const std::string topicName = text(topic);
+  std::string userId;
+  std::string meta;
+  return runRequest(
+      clientId_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        userId = r.client.userId;
+        if (const int code = checkJoined(r, channel, &topicName)) return code;
+        if (!r.state.topics.leave(name_, topicName, r.client.id, meta)) return kTopicNotJoined;
+        TopicCopy left{topicName, {{userId, meta}}};
+        notifyMembers(r.state, channel, Interest::kAny, r.client.id,
+                      topicEvent(kTopicRemoteLeave, name_, userId, {left}, r.state.timestamp()));
+        return kOk;
+      },
+      topicMembershipResult(&IKivEventHandler::onLeaveTopicResult, name_, userId, topicName, meta));
+}
+
+int LoopbackStreamChannel::publishTopicMessage(const char* topic, const char* message,
+                                               size_t length,
+                                               const sdk::TopicMessageOptions& option,
+                                               uint64_t& requestId) {
+  const ChannelKey channel{kChannelStream, name_};
+  const std::string topicName = text(topic);
+  return runRequest(
+      clientId_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        if (const int code = checkJoined(r, channel, &topicName)) return code;
+        if (!r.state.topics.publishes(name_, topicName, r.client.id)) return kTopicNotJoined;
+        if (!message && length > 0) return kInvalidArgument;
+        if (length > kMaxPayloadBytes) return kMessageTooLarge;
+        auto copy = std::make_shared<MessageCopy>();
+        copy->messageType = option.messageType;
+        copy->publisher = r.client.userId;
+        if (length > 0) copy->payload.assign(message, length);
+        copy->customType = text(option.customType);
+        copy->timestamp = option.sendTs ? option.sendTs : r.state.timestamp();
+        const Event event = messageEvent(kChannelStream, name_, topicName, copy);
+        for (uint64_t recipient :
+             r.state.topics.recipients(name_, topicName, r.client.id, r.client.userId))
+          r.state.clients.notify(recipient, event);
+        return kOk;
+      },
+      topicResult(&IKivEventHandler::onPublishTopicMessageResult, name_, topicName));
+}
+
+int LoopbackStreamChannel::subscribeTopic(const char* topic, const sdk::TopicOptions& options,
+                                          uint64_t& requestId) {
+  const ChannelKey channel{kChannelStream, name_};
+  const std::string topicName = text(topic);
+  const std::vector<std::string> users = copyStrings(options.users, options.userCount);
+  std::string userId;
+  TopicSubscribeOutcome outcome;
+  return runRequest(
+      clientId_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        userId = r.client.userId;
+        if (const int code = checkJoined(r, channel, &topicName)) return code;
+        outcome = r.state.topics.subscribe(name_, topicName, r.client.id, users);
+        return kOk;
+      },
+      [&, this](uint64_t id, int code) -> Event {
+        return [id, channel = name_, userId, topicName, done = std::move(outcome),
+                code](IKivEventHandler& h) {
+          StringsView succeeded(done.succeeded);
+          StringsView failed(done.failed);
+          h.onSubscribeTopicResult(id, channel.c_str(), userId.c_str(), topicName.c_str(),
+                                   succeeded.userList(), failed.userList(), code);
+        };
+      });
+}
+
+int LoopbackStreamChannel::unsubscribeTopic(const char* topic, const sdk::TopicOptions& options,
+                                            uint64_t& requestId) {
+  const ChannelKey channel{kChannelStream, name_};
+  const std::string topicName = text(topic);
+  const std::vector<std::string> users = copyStrings(options.users, options.userCount);
+  return runRequest(
+      clientId_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        if (const int code = checkJoined(r, channel, &topicName)) return code;
+        return r.state.topics.unsubscribe(name_, topicName, r.client.id, users)
+                   ? kOk
+                   : kTopicNotSubscribed;
+      },
+      topicResult(&IKivEventHandler::onUnsubscribeTopicResult, name_, topicName));
+}
+
+int LoopbackStreamChannel::getSubscribedUserList(const char* topic, uint64_t& requestId) {
+  const ChannelKey channel{kChannelStream, name_};
+  const std::string topicName = text(topic);
+  std::vector<std::string> users;
+  return runRequest(
+      clientId_, requestId, Need::kConnection,
+      [&](Request& r) -> int {
+        if (const int code = checkJoined(r, channel, &topicName)) return code;
+        users = r.state.topics.subscribedUsers(name_, topicName, r.client.id);
+        return kOk;
+      },
+      [&, this](uint64_t id, int code) -> Event {
+        return
+            [id, channel = name_, topicName, list = std::move(users), code](IKivEventHandler& h) {
+              StringsView view(list);
+              h.onGetSubscribedUserListResult(id, channel.c_str(), topicName.c_str(),
+                                              view.userList(), code);
+            };
+      });
+}
+
+int LoopbackStreamChannel::setParameters(const char* parameters) {
+  if (!parameters) return kInvalidParameters;
+  return nlohmann::json::parse(parameters, nullptr, false).is_object() ? kOk : kInvalidParameters;
+}
+
+int LoopbackStreamChannel::release() {
+  try {
+    Service::instance().locked([this](ServiceState& state) {
+      ClientRecord* client = state.clients.find(clientId_);
+      if (client) {
+        exitChannel(state, clientId_, {kChannelStream, name_});
+        client->streamChannels.erase(name_);
+      } else {
+        state.orphanChannels.erase(this);
+      }
+    });
+  } catch (...) {
+    return kFailure;
+  }
+  delete this;
+  return kOk;
+}
+
+}  // namespace loopback
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo

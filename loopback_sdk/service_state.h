@@ -1,0 +1,51 @@
+// Everything the in-process service knows, guarded as a whole by the
+// service's lock (see loopback_service.h).
+#pragma once
+
+#include <cstdint>
+#include <set>
+
+#include "loopback_sdk/channel_members.h"
+#include "loopback_sdk/client_registry.h"
+#include "loopback_sdk/history_store.h"
+#include "loopback_sdk/lock_table.h"
+#include "loopback_sdk/metadata_store.h"
+#include "loopback_sdk/sdk_constants.h"
+#include "loopback_sdk/topic_registry.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+namespace loopback {
+
+class LoopbackStreamChannel;
+
+struct ServiceState {
+  ServiceState() = default;
+  ~ServiceState();
+  ServiceState(const ServiceState&) = delete;
+  ServiceState& operator=(const ServiceState&) = delete;
+
+  // Unique and increasing in the process.
+  uint64_t newRequestId() { return ++lastRequestId; }
+  // Milliseconds since the epoch, strictly increasing, so stored messages are
+  // ordered and history pages never split two messages with one time stamp.
+  uint64_t timestamp();
+
+  ClientRegistry clients;
+  ChannelMembers members;
+  MetadataStore metadata;
+  LockTable locks;
+  HistoryStore history;
+  TopicRegistry topics;
+  // Stream channels whose client was released before them; freed by their own release.
+  std::set<LoopbackStreamChannel*> orphanChannels;
+  uint32_t ttlUnitMs = kDefaultTtlUnitMs;
+  uint64_t lastRequestId = 0;
+  uint64_t lastTimestamp = 0;
+};
+
+}  // namespace loopback
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo

@@ -1,0 +1,73 @@
+#include "loopback_sdk/session_flows.h"
+
+#include <chrono>
+
+#include "loopback_sdk/channel_flows.h"
+#include "loopback_sdk/lock_flows.h"
+#include "loopback_sdk/loopback_service.h"
+#include "loopback_sdk/notices.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+namespace loopback {
+
+void leaveEverything(ServiceState& state, uint64_t clientId, bool answerWaiters) {
+  for (const ChannelKey& channel : state.members.channelsOf(clientId))
+    exitChannel(state, clientId, channel);
+  state.metadata.unfollowAll(clientId);
+  for (const LockRef& ref : state.locks.heldBy(clientId))
+    if (const LockEntry* lock = state.locks.find(ref.channel, ref.name))
+      expireLater(state, ref.channel, *lock);
+  for (const auto& [ref, waiter] : state.locks.dropWaiter(clientId))
+    if (answerWaiters)
+      state.clients.reply(clientId, acquireResult(waiter.requestId, ref.channel, ref.name,
+                                                  kLockAcquireCancelled, "cancelled by logout"));
+}
+
+std::vector<std::string> channelNamesOf(const ServiceState& state, uint64_t clientId) {
+  std::vector<std::string> names;
+  for (const ChannelKey& channel : state.members.channelsOf(clientId))
+    names.push_back(channel.name);
+  return names;
+}
+
+int dropConnection(ServiceState& state, ClientRecord& client) {
+  if (!client.loggedIn || !client.connected) return kNotLoggedIn;
+  client.connected = false;
+  const uint64_t epoch = ++client.connectionEpoch;
+  const uint64_t clientId = client.id;
+
+  LinkChange change;
+  change.previous = kLinkConnected;
+  change.current = kLinkDisconnected;
+  change.operation = kLinkOpConnectionDropped;
+  change.reason = "connection dropped";
+  change.affectedChannels = channelNamesOf(state, clientId);
+  state.clients.reply(clientId, linkStateEvent(change, state.timestamp()));
+  state.clients.reply(clientId,
+                      connectionStateEvent("", kConnectionReconnecting, kReasonInterrupted));
+
+  Service::instance().after(
+      std::chrono::milliseconds(client.reconnectDelayMs), [clientId, epoch](ServiceState& later) {
+        ClientRecord* again = later.clients.find(clientId);
+        if (!again || again->connectionEpoch != epoch || !again->loggedIn) return;
+        again->connected = true;
+        LinkChange back;
+        back.previous = kLinkDisconnected;
+        back.current = kLinkConnected;
+        back.operation = kLinkOpReconnected;
+        back.reason = "reconnected";
+        back.affectedChannels = channelNamesOf(later, clientId);
+        back.resumed = true;
+        later.clients.reply(clientId, linkStateEvent(back, later.timestamp()));
+        later.clients.reply(clientId,
+                            connectionStateEvent("", kConnectionConnected, kReasonReconnected));
+      });
+  return kOk;
+}
+
+}  // namespace loopback
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo

@@ -1,0 +1,29 @@
+// A client's session: logging out (or being released) leaves everything, and
+// a dropped connection comes back after the client's reconnect delay.
+#pragma once
+
+#include <cstdint>
+
+#include "loopback_sdk/service_state.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+namespace loopback {
+
+// Leaves every channel (telling the others), stops following user metadata,
+// frees the client's locks after their ttl and drops its waiting acquisitions
+// (answering them with kLockAcquireCancelled when answerWaiters is set).
+void leaveEverything(ServiceState& state, uint64_t clientId, bool answerWaiters);
+
+// Names of the message channels the client subscribes to and stream channels it joined.
+std::vector<std::string> channelNamesOf(const ServiceState& state, uint64_t clientId);
+
+// Fault injection: the connection drops now and returns after the delay.
+// kNotLoggedIn when there is no connection to drop.
+int dropConnection(ServiceState& state, ClientRecord& client);
+
+}  // namespace loopback
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo
