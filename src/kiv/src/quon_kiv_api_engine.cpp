@@ -92,11 +92,14 @@ int QuonKivApiEngine::route(const ApiParam& param) {
   const char* apiName = param.apiName;
   const bool hasParams = param.params && param.paramsLength != 0;
 
-  if (hasParams && isRedactedApi(apiName)) {
-    QUON_LOG_INFO("api name {} params \"{}\"", apiName,
-                  redactParams(apiName, std::string_view(param.params, param.paramsLength)));
-  } else {
-    QUON_LOG_INFO("api name {} params \"{}\"", apiName, param.params ? param.params : "");
+  // Which text to log is decided only when the line will be written.
+  if (QuonLogger::enabled(spdlog::level::info)) {
+    if (hasParams && isRedactedApi(apiName)) {
+      QUON_LOG_INFO("api name {} params \"{}\"", apiName,
+                    redactParams(apiName, std::string_view(param.params, param.paramsLength)));
+    } else {
+      QUON_LOG_INFO("api name {} params \"{}\"", apiName, param.params ? param.params : "");
+    }
   }
 
   const std::string_view key = moduleKey(apiName);
