@@ -13,10 +13,16 @@ namespace {
 thread_local bool failNothrowArrays = false;
 }  // namespace
 
+// Every array form forwards to its single-object form, so that each block is
+// released by the form that allocated it (AddressSanitizer checks the pairing).
+void* operator new[](std::size_t size) { return ::operator new(size); }
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
   if (failNothrowArrays) return nullptr;
-  return ::operator new(size, tag);  // freed by the default operator delete[]
+  return ::operator new(size, tag);
 }
+void operator delete[](void* block) noexcept { ::operator delete(block); }
+void operator delete[](void* block, std::size_t) noexcept { ::operator delete(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { ::operator delete(block); }
 
 namespace velmo {
 namespace quon {

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The 32-bit Windows build, checked on this Linux machine: installs the
+# mingw-w64 cross compiler and Wine when missing, cross-builds the two DLLs,
+# the test programs and the host tools, and runs every test under Wine in a
+# fresh prefix inside the build folder. docs/windows.md describes the checks.
+#   scripts/windows-test.sh          BUILD_DIR (default build-windows), JOBS (default nproc)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+BUILD_DIR=${BUILD_DIR:-build-windows}
+JOBS=${JOBS:-$(nproc)}
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+install_packages() {
+  local wanted=(cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+                binutils-mingw-w64-i686 wine wine32:i386 googletest
+                nlohmann-json3-dev libspdlog-dev libfmt-dev)
+  local missing=()
+  for p in "${wanted[@]}"; do installed "$p" || missing+=("$p"); done
+  [ ${#missing[@]} -eq 0 ] && return
+  # Wine runs 32-bit programs with the i386 build of its libraries.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+  fi
+  echo "== installing ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+}
+
+install_packages
+
+echo "== configuring $BUILD_DIR for i686-w64-mingw32"
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/i686-w64-mingw32.cmake" >/dev/null
+
+# A fresh prefix each run, made before the build in case a build step starts
+# a Windows program. wine-run (written by the configure step) sets it up and
+# keeps one Wine server up for the run; it is stopped at the end.
+export WINEPREFIX="$(cd "$BUILD_DIR" && pwd)/wineprefix"
+stop_wine() { [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null || true; }
+stop_wine
+rm -rf "$WINEPREFIX"
+trap stop_wine EXIT
+echo "== creating the Wine prefix $WINEPREFIX"
+"$BUILD_DIR/wine-run" cmd /c exit >/dev/null
+
+echo "== building"
+cmake --build "$BUILD_DIR" -j "$JOBS"
+
+echo "== testing under Wine"
+ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$JOBS"
