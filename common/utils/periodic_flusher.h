@@ -1,15 +1,20 @@
-// Runs a task at a fixed period on a thread of its own, for the log's
-// periodic flush. Stopping is safe at library unload: on Windows that runs
-// under the loader lock, where a thread cannot finish exiting, so the thread is
-// signalled and let go instead of joined.
+// Runs a task at a fixed period, for the log's periodic flush. Stopping is safe
+// at library unload. On Linux the task runs on a thread of its own, which stop
+// joins. On Windows, unload runs under the loader lock, where a thread can
+// neither finish exiting (so it cannot be joined) nor be let go (it could run
+// after the DLL is unmapped); there the task runs from a thread-pool timer,
+// whose callbacks stop cancels and waits for without any thread exiting.
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <memory>
+
+#if !defined(_WIN32)
+#include <condition_variable>
 #include <mutex>
 #include <thread>
+#endif
 
 namespace velmo {
 namespace quon {
@@ -17,21 +22,26 @@ namespace kiv {
 
 class PeriodicFlusher {
  public:
-  PeriodicFlusher() = default;
+  PeriodicFlusher();
   ~PeriodicFlusher();
   PeriodicFlusher(const PeriodicFlusher&) = delete;
   PeriodicFlusher& operator=(const PeriodicFlusher&) = delete;
 
   // Starts calling task every period (stopping a previous run first). Returns
-  // false when no thread could be started.
+  // false when the timer or thread could not be started.
   bool start(std::chrono::milliseconds period, std::function<void()> task);
 
-  // After stop returns the task is not running and never runs again.
-  void stop();
+  // After stop returns the task is not running and never runs again. Never
+  // throws.
+  void stop() noexcept;
 
  private:
-  // Shared with the thread, so a thread that was let go never touches a
-  // destroyed flusher.
+#if defined(_WIN32)
+  // The thread-pool timer and the task its callback runs (periodic_flusher.cpp).
+  struct Timer;
+  std::unique_ptr<Timer> timer_;
+#else
+  // Shared with the thread, so the thread never touches a destroyed flusher.
   struct State {
     std::mutex mutex;
     std::condition_variable wake;
@@ -40,6 +50,7 @@ class PeriodicFlusher {
 
   std::shared_ptr<State> state_;
   std::thread thread_;
+#endif
 };
 
 }  // namespace kiv

@@ -1,7 +1,12 @@
 #include "wrapper_host.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 #include <array>
 #include <cstring>
@@ -10,20 +15,52 @@ namespace loopback_e2e {
 
 namespace {
 
+#if defined(_WIN32)
+using LibraryHandle = HMODULE;
+
 template <class Fn>
-bool lookUp(void* library, const char* name, Fn& out) {
+bool lookUp(LibraryHandle library, const char* name, Fn& out) {
+  out = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+  return out != nullptr;
+}
+
+// The DLL sits next to this program in bin/; the full path keeps any other
+// copy on the search path out.
+LibraryHandle openWrapper(std::string& error) {
+  std::wstring path(MAX_PATH, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) {
+    error = "cannot read this program's path";
+    return nullptr;
+  }
+  path.resize(length);
+  path.erase(path.find_last_of(L"\\/") + 1);
+  path += L"VelmoKivWrapper.dll";
+  LibraryHandle library = LoadLibraryW(path.c_str());
+  if (!library) error = "LoadLibraryW failed with error " + std::to_string(GetLastError());
+  return library;
+}
+#else
+using LibraryHandle = void*;
+
+template <class Fn>
+bool lookUp(LibraryHandle library, const char* name, Fn& out) {
   out = reinterpret_cast<Fn>(dlsym(library, name));
   return out != nullptr;
 }
 
+LibraryHandle openWrapper(std::string& error) {
+  // Like a host: the wrapper brings in the SDK it was linked with.
+  LibraryHandle library = dlopen(VELMO_WRAPPER_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+  if (!library) error = dlerror();
+  return library;
+}
+#endif
+
 WrapperExports loadExports(std::string& error) {
   WrapperExports exports;
-  // Like a host: the wrapper brings in the SDK it was linked with.
-  void* library = dlopen(VELMO_WRAPPER_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-  if (!library) {
-    error = dlerror();
-    return exports;
-  }
+  LibraryHandle library = openWrapper(error);
+  if (!library) return exports;
   const bool complete = lookUp(library, "CreateQuonKivEngine", exports.createEngine) &&
                         lookUp(library, "DestroyQuonKivEngine", exports.destroyEngine) &&
                         lookUp(library, "CallQuonKivApi", exports.callApi) &&

@@ -1,6 +1,6 @@
 // A host of the built library as a real one would be: the library is loaded
-// with dlopen, reached only through its exported C functions, and each user
-// gets an engine and an event sink of its own.
+// at run time (dlopen, LoadLibraryW), reached only through its exported C
+// functions, and each user gets an engine and an event sink of its own.
 #pragma once
 
 #include <chrono>

@@ -1,6 +1,10 @@
 #include "log_file_reader.h"
 
+#if defined(_WIN32)
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -26,9 +30,17 @@ std::optional<LogLine> parseLogLine(const std::string& line) {
 
 std::string freshDirectory(const std::string& name) {
   namespace fs = std::filesystem;
+#if defined(_WIN32)
+  // The Windows log location ignores XDG_STATE_HOME; the temporary folder is
+  // inside the test's own Wine prefix.
+  const fs::path base = fs::temp_directory_path();
+  const std::string processId = std::to_string(::_getpid());
+#else
   const char* state = std::getenv("XDG_STATE_HOME");
   const fs::path base = (state && *state) ? fs::path(state) : fs::temp_directory_path();
-  const fs::path dir = base / "logger-tests" / (name + "-" + std::to_string(::getpid()));
+  const std::string processId = std::to_string(::getpid());
+#endif
+  const fs::path dir = base / "logger-tests" / (name + "-" + processId);
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir.string();

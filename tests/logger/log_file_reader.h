@@ -26,7 +26,7 @@ struct LogLine {
 std::optional<LogLine> parseLogLine(const std::string& line);
 
 // An empty folder for one test under $XDG_STATE_HOME (the build tree under
-// ctest), else the system's temporary folder.
+// ctest) on Linux, else the system's temporary folder.
 std::string freshDirectory(const std::string& name);
 
 // Flushes the current logger, then reads the file as lines without their

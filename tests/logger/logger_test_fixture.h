@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/utils/log_location.h"
 #include "common/utils/quon_logger.h"
 #include "log_file_reader.h"
 
@@ -19,7 +20,7 @@ class LoggerTest : public ::testing::Test {
   void SetUp() override {
     dir_ = freshDirectory(::testing::UnitTest::GetInstance()->current_test_info()->name());
     logger().setLogDirectory(dir_);
-    path_ = dir_ + "/velmo-quon-kiv.log";
+    path_ = inDir("velmo-quon-kiv.log");
     ASSERT_EQ(logger().logFilePath(), path_);
   }
 
@@ -29,6 +30,11 @@ class LoggerTest : public ::testing::Test {
   }
 
   static QuonLogger& logger() { return QuonLogger::instance(); }
+
+  // A path inside the test's folder, joined the way the library joins paths.
+  std::string inDir(const std::string& relative) const {
+    return dir_ + kNativePathSeparator + relative;
+  }
 
   std::vector<std::string> lines() const { return readLogLines(path_); }
   size_t count(const std::string& message) const {
