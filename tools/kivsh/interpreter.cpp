@@ -82,12 +82,12 @@ bool Interpreter::closeUser(const Command& command) {
   return true;
 }
 
-bool Interpreter::loadPayload(const PayloadSpec& spec, int line, Bytes& out) {
-  if (spec.kind == PayloadSpec::Kind::Bytes) {
-    out = spec.bytes;
+bool Interpreter::loadPayload(const PayloadSpec& payloadSpec, int line, Bytes& out) {
+  if (payloadSpec.kind == PayloadSpec::Kind::Bytes) {
+    out = payloadSpec.bytes;
     return true;
   }
-  std::string path = spec.path;
+  std::string path = payloadSpec.path;
   const bool absolute =
       !path.empty() && (path[0] == '/' || path[0] == '\\' || (path.size() > 1 && path[1] == ':'));
   if (!absolute && !options_.baseFolder.empty()) path = options_.baseFolder + "/" + path;
@@ -213,11 +213,11 @@ bool Interpreter::wait(const Command& command) {
   for (const Condition& condition : command.conditions) {
     Expectation e;
     if (payloadIndexOf(condition.path, e.payloadIndex)) {
-      PayloadSpec spec;
+      PayloadSpec payloadSpec;
       std::string error;
-      if (!parsePayloadSpec(condition.value, false, spec, error)) return fail(command.line, error);
+      if (!parsePayloadSpec(condition.value, false, payloadSpec, error)) return fail(command.line, error);
       e.onPayload = true;
-      if (!loadPayload(spec, command.line, e.bytes)) return false;
+      if (!loadPayload(payloadSpec, command.line, e.bytes)) return false;
       e.label = condition.path + "=" + condition.value;
     } else {
       e.path = condition.path;

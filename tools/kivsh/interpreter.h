@@ -36,7 +36,7 @@ class Interpreter {
   bool fail(int line, const std::string& message);
 
   UserSession* findUser(const Command& command);
-  bool loadPayload(const PayloadSpec& spec, int line, Bytes& out);
+  bool loadPayload(const PayloadSpec& payloadSpec, int line, Bytes& out);
   // Replaces "$user.key.path" with the JSON it names in that user's last result.
   bool resolveReference(const std::string& text, int line, nlohmann::json& out);
 

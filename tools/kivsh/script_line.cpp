@@ -179,8 +179,8 @@ ParsedLine parseWait(const std::vector<Token>& tokens, Command& cmd) {
     }
     Condition condition{t.substr(0, eq), t.substr(eq + 1)};
     if (startsWith(condition.path, "payload")) {
-      PayloadSpec spec;
-      if (!parsePayloadSpec(condition.value, false, spec, error)) return fail(error);
+      PayloadSpec payloadSpec;
+      if (!parsePayloadSpec(condition.value, false, payloadSpec, error)) return fail(error);
     }
     cmd.conditions.push_back(std::move(condition));
   }

@@ -27,7 +27,7 @@ struct PayloadSpec {
 };
 
 // "path=value": path into the event JSON (dots, numeric array indexes) or
-// "payload" / "payload[N]"; value is JSON, plain text, a payload spec for
+// "payload" / "payload[N]"; value is JSON, plain text, a payload payloadSpec for
 // payloads, or $user.key (a key of that user's last call result).
 struct Condition {
   std::string path;
@@ -65,7 +65,7 @@ std::string firstWord(const std::string& text);
 // Letters, digits, "_" and "-", starting with a letter or "_", and not a keyword.
 bool isValidUserName(const std::string& name);
 
-// Decodes a payload spec (text:..., hex:..., file:...; "sink" when allowSink).
+// Decodes a payload payloadSpec (text:..., hex:..., file:...; "sink" when allowSink).
 bool parsePayloadSpec(const std::string& token, bool allowSink, PayloadSpec& out,
                       std::string& error);
 
