@@ -21,7 +21,7 @@ cmake --build "$dir" -j "$JOBS" --target "${targets[@]/#/fuzz_}"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The library log of the runs goes here, not into the user's state folder.
-export VELMO_FUZZ_LOG_DIR="$PWD/$dir/log"
+case "$dir" in /*) export VELMO_FUZZ_LOG_DIR="$dir/log" ;; *) export VELMO_FUZZ_LOG_DIR="$PWD/$dir/log" ;; esac
 mkdir -p "$dir/findings" "$VELMO_FUZZ_LOG_DIR"
 
 # -close_fd_mask=1: the library also logs to standard output; keep only errors.

@@ -68,7 +68,7 @@ size_t peakGrowthOf(const std::function<void()>& fn) {
 }
 
 // True when this system reports the peak and lets it be reset.
-bool peakMeasurable() { return resetPeak() && peakResident() > 0; }
+[[maybe_unused]] bool peakMeasurable() { return resetPeak() && peakResident() > 0; }
 
 // The library also logs to standard output; a 50 MB line there only floods
 // the test log, so it goes to /dev/null while the call runs.
