@@ -7,11 +7,12 @@
 #include <spdlog/sinks/stdout_sinks.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <functional>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -153,15 +154,30 @@ class LogCapture {
 
 // Runs work on its own thread and waits for it generously; a hang (for
 // example a deadlock) ends the test program instead of stalling the run.
+// The thread is joined, never detached, and finishing is a polled flag: the
+// 32-bit Windows threading runtime has lost both a detached thread's result
+// and a condition variable's wake-up under load.
 inline void finishesOrAbort(const char* what, std::function<void()> work) {
-  std::packaged_task<void()> task(std::move(work));
-  std::future<void> done = task.get_future();
-  std::thread(std::move(task)).detach();
-  if (done.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
-    std::fprintf(stderr, "%s did not finish: deadlock\n", what);
-    std::abort();
+  std::atomic<bool> finished{false};
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      work();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    finished.store(true);
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!finished.load()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      std::fprintf(stderr, "%s did not finish: deadlock\n", what);
+      std::abort();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  done.get();
+  worker.join();
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace testing_support
