@@ -31,6 +31,16 @@ int checkLockTarget(const ChannelKey& channel, const std::string& lockName, bool
   return kOk;
 }
 
+// The preamble of every operation on one existing lock: the target checked,
+// the lock found, then work(lock) gives the answer.
+template <typename Work>
+int onExistingLock(Request& r, const ChannelKey& channel, const std::string& lockName, Work work) {
+  if (const int code = checkLockTarget(channel, lockName, true)) return code;
+  LockEntry* lock = r.state.locks.find(channel, lockName);
+  if (!lock) return kLockNotFound;
+  return work(*lock);
+}
+
 }  // namespace
 
 int LoopbackLock::setLock(const char* channelName, int channelType, const char* lockName,
@@ -75,18 +85,17 @@ int LoopbackLock::removeLock(const char* channelName, int channelType, const cha
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (const int code = checkLockTarget(channel, name, true)) return code;
-        LockEntry* lock = r.state.locks.find(channel, name);
-        if (!lock) return kLockNotFound;
-        if (lock->held() && lock->ownerClient != r.client.id) return kLockHeldElsewhere;
-        for (const LockWaiter& waiter : lock->waiters)
-          r.state.clients.reply(
-              waiter.clientId, acquireResult(waiter.requestId, channel, name, kLockAcquireCancelled,
-                                             "lock removed"));
-        LockEntry removed = *lock;
-        r.state.locks.erase(channel, name);
-        notifyLock(r.state, channel, kLockRemoved, removed);
-        return kOk;
+        return onExistingLock(r, channel, name, [&](LockEntry& lock) -> int {
+          if (lock.held() && lock.ownerClient != r.client.id) return kLockHeldElsewhere;
+          for (const LockWaiter& waiter : lock.waiters)
+            r.state.clients.reply(waiter.clientId,
+                                  acquireResult(waiter.requestId, channel, name,
+                                                kLockAcquireCancelled, "lock removed"));
+          LockEntry removed = lock;
+          r.state.locks.erase(channel, name);
+          notifyLock(r.state, channel, kLockRemoved, removed);
+          return kOk;
+        });
       },
       lockResult(&IKivEventHandler::onRemoveLockResult, channel, name));
 }
@@ -99,21 +108,20 @@ int LoopbackLock::acquireLock(const char* channelName, int channelType, const ch
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (const int code = checkLockTarget(channel, name, true)) return code;
-        LockEntry* lock = r.state.locks.find(channel, name);
-        if (!lock) return kLockNotFound;
-        if (lock->ownerClient == r.client.id) return kOk;
-        if (!lock->held()) {
-          grantLock(r.state, channel, *lock, r.client);
-          return kOk;
-        }
-        if (retry) {
-          // Answered when the lock is granted (or the wait is cancelled).
-          lock->waiters.push_back({r.client.id, r.id});
-          return kAnswerLater;
-        }
-        details = "lock is held by " + lock->owner;
-        return kLockHeldElsewhere;
+        return onExistingLock(r, channel, name, [&](LockEntry& lock) -> int {
+          if (lock.ownerClient == r.client.id) return kOk;
+          if (!lock.held()) {
+            grantLock(r.state, channel, lock, r.client);
+            return kOk;
+          }
+          if (retry) {
+            // Answered when the lock is granted (or the wait is cancelled).
+            lock.waiters.push_back({r.client.id, r.id});
+            return kAnswerLater;
+          }
+          details = "lock is held by " + lock.owner;
+          return kLockHeldElsewhere;
+        });
       },
       [&details, channel, name](uint64_t id, int code) -> Event {
         return acquireResult(id, channel, name, code, details);
@@ -127,12 +135,11 @@ int LoopbackLock::releaseLock(const char* channelName, int channelType, const ch
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (const int code = checkLockTarget(channel, name, true)) return code;
-        LockEntry* lock = r.state.locks.find(channel, name);
-        if (!lock) return kLockNotFound;
-        if (lock->ownerClient != r.client.id) return kLockNotHeld;
-        freeLock(r.state, channel, *lock, kLockReleased);
-        return kOk;
+        return onExistingLock(r, channel, name, [&](LockEntry& lock) -> int {
+          if (lock.ownerClient != r.client.id) return kLockNotHeld;
+          freeLock(r.state, channel, lock, kLockReleased);
+          return kOk;
+        });
       },
       lockResult(&IKivEventHandler::onReleaseLockResult, channel, name));
 }
@@ -145,12 +152,11 @@ int LoopbackLock::revokeLock(const char* channelName, int channelType, const cha
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (const int code = checkLockTarget(channel, name, true)) return code;
-        LockEntry* lock = r.state.locks.find(channel, name);
-        if (!lock) return kLockNotFound;
-        if (!lock->held() || lock->owner != formerOwner) return kLockNotHeld;
-        freeLock(r.state, channel, *lock, kLockReleased);
-        return kOk;
+        return onExistingLock(r, channel, name, [&](LockEntry& lock) -> int {
+          if (!lock.held() || lock.owner != formerOwner) return kLockNotHeld;
+          freeLock(r.state, channel, lock, kLockReleased);
+          return kOk;
+        });
       },
       lockResult(&IKivEventHandler::onRevokeLockResult, channel, name));
 }
