@@ -154,9 +154,9 @@ class LogCapture {
 
 // Runs work on its own thread and waits for it generously; a hang (for
 // example a deadlock) ends the test program instead of stalling the run.
-// The thread is joined, never detached, and finishing is a polled flag: the
-// 32-bit Windows threading runtime has lost both a detached thread's result
-// and a condition variable's wake-up under load.
+// The thread is joined, never detached, and finishing is a polled flag: under
+// Wine the 32-bit Windows threading runtime sometimes lost the result of a
+// detached thread waited for through a future.
 inline void finishesOrAbort(const char* what, std::function<void()> work) {
   std::atomic<bool> finished{false};
   std::exception_ptr failure;
