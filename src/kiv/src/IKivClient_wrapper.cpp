@@ -111,7 +111,14 @@ IKivClient* IKivClientWrapper::getKivClient(int* errorCode) {
   return client_;
 }
 
+bool IKivClientWrapper::refusedInsideDelivery(const char* apiName) const {
+  if (!insideOwnDelivery()) return false;
+  QUON_LOG_ERROR("api name {} refused: called from this client's own event sink", apiName);
+  return true;
+}
+
 int IKivClientWrapper::create(json& params, json& result) {
+  if (refusedInsideDelivery("KivClient_create")) return kCodeNoClient;
   KivConfig config;
   if (json* c = args::find(params, "config"); c && c->is_object()) fromJson(*c, config);
 
@@ -143,6 +150,7 @@ int IKivClientWrapper::create(json& params, json& result) {
 }
 
 int IKivClientWrapper::release(IKivClient& client, json& result) {
+  if (refusedInsideDelivery("KivClient_release")) return kCodeNoClient;
   const int value = client.release();
   if (value == 0) client_ = nullptr;
   result["result"] = value;

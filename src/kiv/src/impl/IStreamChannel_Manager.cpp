@@ -71,7 +71,7 @@ int IStreamChannelManager::Invoke(const char* apiName, json& params, json& resul
 }
 
 int IStreamChannelManager::createStreamChannel(json& params, json& result) {
-  IKivClient* client = clientThroughLink(client_, nullptr);
+  IKivClient* client = clientThroughLink(client_, nullptr, QUON_HERE);
   if (!client) return kCodeNoClient;
   const char* name = nullptr;
   if (!Str{"channelName"}.read(params, name)) return kCodeBadParams;
