@@ -31,13 +31,14 @@ class SdkModule : public ApiModuleBase {
 
  protected:
   void registerRows(const std::vector<ApiRow<Iface>>& rows) {
-    for (const ApiRow<Iface>& row : rows) registerOp(row.apiName, row.op);
+    for (const ApiRow<Iface>& row : rows) registerOp(row.apiName, row.op, row.description);
   }
 
-  void registerOp(const char* apiName, ModuleOp<Iface> op) {
-    registerHandler(apiName, [this, op = std::move(op)](json& params, json& result) {
-      return run(op, params, result);
-    });
+  void registerOp(const char* apiName, ModuleOp<Iface> op, ApiDescription description) {
+    registerHandler(
+        apiName,
+        [this, op = std::move(op)](json& params, json& result) { return run(op, params, result); },
+        std::move(description));
   }
 
   int run(const ModuleOp<Iface>& op, json& params, json& result) {
