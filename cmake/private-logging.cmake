@@ -2,8 +2,10 @@
 # keeps a private logger registry, default logger and pattern, and a host that
 # uses spdlog itself (shared or not) can neither change nor shut them down, nor
 # be changed by them. With hidden visibility and the export list nothing of
-# either leaves the library. The Windows build gets the same header-only
-# targets from cmake/windows.cmake.
+# either leaves the library. spdlog's implementation is compiled once, in
+# common/utils/spdlog_build.cpp (expanding it in every source file would make
+# each one half as slow again to compile); fmt is used from its headers. The
+# Windows build gets header-only targets from cmake/windows.cmake.
 add_library(velmo_private_logging INTERFACE)
 if(WIN32)
   target_link_libraries(velmo_private_logging INTERFACE spdlog::spdlog fmt::fmt)
@@ -11,7 +13,7 @@ else()
   find_path(VELMO_SPDLOG_INCLUDE_DIR spdlog/spdlog.h REQUIRED)
   find_path(VELMO_FMT_INCLUDE_DIR fmt/format.h REQUIRED)
   target_compile_definitions(velmo_private_logging INTERFACE
-    SPDLOG_HEADER_ONLY SPDLOG_FMT_EXTERNAL FMT_HEADER_ONLY)
+    SPDLOG_COMPILED_LIB SPDLOG_FMT_EXTERNAL FMT_HEADER_ONLY)
   foreach(dir IN LISTS VELMO_SPDLOG_INCLUDE_DIR VELMO_FMT_INCLUDE_DIR)
     if(NOT dir IN_LIST CMAKE_CXX_IMPLICIT_INCLUDE_DIRECTORIES)
       target_include_directories(velmo_private_logging INTERFACE ${dir})
