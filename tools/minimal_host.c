@@ -7,7 +7,7 @@
 #define pause_ms(ms) Sleep(ms)
 #else
 #include <unistd.h>
-#define pause_ms(ms) usleep((ms) * 1000)
+#define pause_ms(ms) usleep((ms)*1000)
 #endif
 #include "velmo_kiv_wrapper.h"
 
@@ -27,14 +27,14 @@ int main(void) {
 
   const char* config = "{\"config\":{\"appId\":\"demo-app\",\"userId\":\"alice\"}}";
   void* buffers[1] = {sink}; /* the sink travels as buffer 0 */
-  ApiParam create = {"KivClient_create", config, (unsigned)strlen(config), result, buffers,
-                     NULL, 1};
+  ApiParam create = {
+      "KivClient_create", config, (unsigned)strlen(config), result, buffers, NULL, 1};
   int code = CallQuonKivApi(engine, &create);
   printf("create: %d %s\n", code, result); /* 0 {"errorCode":0,"result":0} */
 
   const char* token = "{\"token\":\"alice-token\"}";
-  ApiParam login = {"KivClient_login_1fa04dd", token, (unsigned)strlen(token), result, NULL,
-                    NULL, 0};
+  ApiParam login = {
+      "KivClient_login_1fa04dd", token, (unsigned)strlen(token), result, NULL, NULL, 0};
   code = CallQuonKivApi(engine, &login);
   printf("login: %d %s\n", code, result); /* 0 {"requestId":N,"result":0} */
 

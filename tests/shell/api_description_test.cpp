@@ -1,8 +1,8 @@
 // The shell's checks of calls and waits against an API description: the
 // message for each kind of mistake, and silence for what is right.
-#include <gtest/gtest.h>
-
 #include "api_description.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -65,8 +65,7 @@ TEST(ShellApiDescription, NamesTheMistakeAndStaysSilentOtherwise) {
        d.checkWait("KivEventHandler_onMessageEvent_ce5f8f5", {"event.publisher"}), ""},
       {"a misspelt event name", d.checkWait("KivEventHandler_onLoginResul_4f46899", {}),
        "did you mean KivEventHandler_onLoginResult_4f46899?"},
-      {"a key no body has",
-       d.checkWait("KivEventHandler_onLoginResult_4f46899", {"requestID"}),
+      {"a key no body has", d.checkWait("KivEventHandler_onLoginResult_4f46899", {"requestID"}),
        "has no key \"requestID\"; did you mean requestId"},
       {"a misspelt field inside a record",
        d.checkWait("KivEventHandler_onMessageEvent_ce5f8f5", {"event.publsher"}),

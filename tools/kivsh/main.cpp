@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -118,8 +118,7 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   if (!parseArguments(argc, argv, options, exitCode)) return exitCode;
 
-  const bool interactive =
-      !options.version && options.script.empty() && kivsh::stdinIsTerminal();
+  const bool interactive = !options.version && options.script.empty() && kivsh::stdinIsTerminal();
   if (options.libraryOutput.empty()) {
     options.libraryOutput = kivsh::stderrIsTerminal() ? "null" : "stderr";
   }
@@ -161,9 +160,8 @@ int main(int argc, char** argv) {
 
   if (interactive) {
     kivsh::Terminal terminal(out, "kivsh> ");
-    reporter->setAround([&terminal](const std::function<void()>& write) {
-      terminal.printAbove(write);
-    });
+    reporter->setAround(
+        [&terminal](const std::function<void()>& write) { terminal.printAbove(write); });
     interpreterOptions.cancel = &terminal.interrupted();
     kivsh::Interpreter interpreter(loader.exports(), *reporter, interpreterOptions);
     const int code = kivsh::runInteractive(terminal, interpreter, *reporter);
