@@ -97,9 +97,11 @@ void startReading() {
 #endif
 }
 
+#if defined(KIVSH_HAVE_LIBEDIT)
 bool isBlank(const std::string& text) {
   return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
+#endif
 
 }  // namespace
 
