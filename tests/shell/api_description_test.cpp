@@ -25,7 +25,10 @@ const char kDescription[] = R"({
   "records": [
     {"name": "MessageEvent", "fields": [{"key": "publisher", "kind": "string"},
                                         {"key": "messageLength", "kind": "unsigned64",
-                                         "twin": "messageLength_str"}]}
+                                         "twin": "messageLength_str"},
+                                        {"key": "channels", "kind": "array", "items": "string",
+                                         "count": "channelCount",
+                                         "countTwin": "channelCount_str"}]}
   ],
   "events": [
     {"name": "KivEventHandler_onLoginResult_4f46899", "keys": [
@@ -61,8 +64,10 @@ TEST(ShellApiDescription, NamesTheMistakeAndStaysSilentOtherwise) {
        "did you mean KivClient_login_1fa04dd?"},
       {"a wait with keys and twins",
        d.checkWait("KivEventHandler_onLoginResult_4f46899", {"requestId_str", "errorCode"}), ""},
-      {"a wait on a record's field",
-       d.checkWait("KivEventHandler_onMessageEvent_ce5f8f5", {"event.publisher"}), ""},
+      {"a wait on a record's field, an array's element and count",
+       d.checkWait("KivEventHandler_onMessageEvent_ce5f8f5",
+                   {"event.publisher", "event.channels.0", "event.channelCount_str"}),
+       ""},
       {"a misspelt event name", d.checkWait("KivEventHandler_onLoginResul_4f46899", {}),
        "did you mean KivEventHandler_onLoginResult_4f46899?"},
       {"a key no body has", d.checkWait("KivEventHandler_onLoginResult_4f46899", {"requestID"}),

@@ -57,19 +57,30 @@ bool isIndex(const std::string& part) {
                                       [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
-// The key entries of a key list, each with its "_str" twin as a key of its own.
+// Besides its own name, a key brings its "_str" twin and, for an array, the
+// count of its elements and that count's twin: keys of their own in a body.
+const char* const kCompanionNames[] = {"twin", "count", "countTwin"};
+
 std::vector<std::string> keyNames(const json& keys) {
   std::vector<std::string> names;
   for (const json& key : keys) {
     names.push_back(key.value("key", ""));
-    if (key.contains("twin")) names.push_back(key.value("twin", ""));
+    for (const char* companion : kCompanionNames) {
+      if (key.contains(companion)) names.push_back(key.value(companion, ""));
+    }
   }
   return names;
 }
 
-const json* findKey(const json& keys, const std::string& name) {
+// The key named `name`; `own` tells whether it is the key itself (which may
+// hold a record) rather than one of its companions (which hold numbers or text).
+const json* findKey(const json& keys, const std::string& name, bool& own) {
   for (const json& key : keys) {
-    if (key.value("key", "") == name || key.value("twin", "") == name) return &key;
+    own = key.value("key", "") == name;
+    if (own) return &key;
+    for (const char* companion : kCompanionNames) {
+      if (key.value(companion, "") == name) return &key;
+    }
   }
   return nullptr;
 }
@@ -146,13 +157,14 @@ std::string ApiDescription::checkWait(const std::string& event,
     for (const std::string& part : split(path)) {
       if (!keys) break;  // past what the description knows
       if (isIndex(part)) continue;
-      const json* key = findKey(*keys, part);
+      bool own = false;
+      const json* key = findKey(*keys, part, own);
       if (!key) {
         return withNearNames("\"" + path + "\": " + where + " has no key \"" + part + "\"",
                              nearNames(part, keyNames(*keys)));
       }
       const json* fields = nullptr;
-      if (key->contains("record")) {
+      if (own && key->contains("record")) {
         if (const json* r = record(key->value("record", ""))) fields = &(*r)["fields"];
       }
       keys = fields;
