@@ -12,7 +12,8 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 install_packages() {
   local wanted=(cmake g++ make pkg-config git nlohmann-json3-dev libspdlog-dev libfmt-dev
-                libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest
+                libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest python3-venv
+                libedit-dev
                 clang libclang-rt-14-dev)
   local missing=()
   for p in "${wanted[@]}"; do

@@ -52,7 +52,7 @@ def create_and_login(engine, user_id):
     return result["requestId"]
 
 
-def test_callable_target_runs_on_an_sdk_thread_and_survives_exceptions(make_engine):
+def test_callable_target_runs_on_an_sdk_thread_and_survives_exceptions(make_engine, caplog):
     delivered = queue.Queue()
     calls = []
 
@@ -74,6 +74,10 @@ def test_callable_target_runs_on_an_sdk_thread_and_survives_exceptions(make_engi
     assert thread != threading.get_ident()
     assert engine.sink.errors == 1
     assert isinstance(engine.sink.last_error, ValueError)
+    # Reported with its traceback, not only counted.
+    reports = [r for r in caplog.records if r.name == "velmo_kiv" and r.exc_info]
+    assert len(reports) == 1
+    assert "a broken host callback" in caplog.text and "on_event" in caplog.text
 
 
 def test_create_from_inside_a_callback_is_refused_not_deadlocked(make_engine):

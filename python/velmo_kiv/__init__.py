@@ -16,9 +16,10 @@ from ._native import (EXPORT_NAMES, LIBRARY_ENV, RESULT_BUFFER_SIZE, ApiParam, E
 from .engine import (BAD_PARAMS, CREATE, NO_CLIENT, NO_MODULE, NULL_ENGINE, OK, PAYLOAD_APIS,
                      RELEASE, UNKNOWN_API, Engine)
 from .events import Event, EventSink, in_event_callback
+from .names import API_NAMES, EVENT_NAMES, Api, EventName
 
 __all__ = [
-    "ApiParam", "BAD_PARAMS", "CREATE", "EXPORT_NAMES", "Engine", "Event", "EventParam",
+    "API_NAMES", "Api", "EVENT_NAMES", "EventName", "ApiParam", "BAD_PARAMS", "CREATE", "EXPORT_NAMES", "Engine", "Event", "EventParam",
     "EventSink", "HostEventCallbacks", "KivProcTable", "LIBRARY_ENV", "Library",
     "LibraryNotFound", "NO_CLIENT", "NO_MODULE", "NULL_ENGINE", "OK", "OnEventFn",
     "PAYLOAD_APIS", "RELEASE", "RESULT_BUFFER_SIZE", "UNKNOWN_API", "in_event_callback",

@@ -5,16 +5,10 @@ import json
 import threading
 import weakref
 
-from . import _native
-from .events import EventSink, in_event_callback
-
-# Return codes of CallQuonKivApi.
-OK = 0
-NULL_ENGINE = -1
-BAD_PARAMS = -2
-NO_MODULE = -4
-NO_CLIENT = -7
-UNKNOWN_API = -1009
+from . import _hints, _native
+from .events import EventSink, in_event_callback, log
+# Return codes of CallQuonKivApi, from the API description.
+from .names import BAD_PARAMS, NO_CLIENT, NO_MODULE, NULL_ENGINE, OK, UNKNOWN_API  # noqa: F401
 
 CREATE = "KivClient_create"
 RELEASE = "KivClient_release"
@@ -153,6 +147,10 @@ class Engine:
             with state.idle:
                 state.calls -= 1
                 state.idle.notify_all()
+        if code in (BAD_PARAMS, UNKNOWN_API):
+            reason = _hints.explain(name, params, code)
+            if reason:
+                log.warning("%s answered %d: %s", name, code, reason)
         return code, result
 
     def version(self):

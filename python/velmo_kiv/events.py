@@ -9,6 +9,7 @@ import collections
 import ctypes
 import functools
 import json
+import logging
 import queue
 import threading
 import time
@@ -17,6 +18,9 @@ import weakref
 from . import _native
 
 _callback_thread = threading.local()
+# Where an exception raised while handling an event is reported, with its
+# traceback; without logging set up, Python prints it on standard error.
+log = logging.getLogger("velmo_kiv")
 
 
 def in_event_callback():
@@ -59,6 +63,14 @@ class Event:
         return cls(name, text.decode("utf-8", "replace"), payloads)
 
 
+def _report(error):
+    try:
+        log.error("an event callback raised %s; the event is lost", type(error).__name__,
+                  exc_info=(type(error), error, error.__traceback__))
+    except BaseException:  # a failing log handler must not reach the library either
+        pass
+
+
 class _Handler:
     """The native event handler, its callback object and who still needs them.
 
@@ -93,6 +105,7 @@ class _Handler:
             with self._lock:
                 self.errors += 1
                 self.last_error = error
+            _report(error)
         finally:
             _callback_thread.active = False
 
@@ -150,7 +163,10 @@ class EventSink:
 
     @property
     def errors(self):
-        """How many events raised in the target (the events are lost)."""
+        """How many events raised in the target (the events are lost).
+
+        Each is also logged, with its traceback, to the "velmo_kiv" logger.
+        """
         return self._handler.errors
 
     @property

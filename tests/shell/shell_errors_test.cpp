@@ -69,9 +69,17 @@ INSTANTIATE_TEST_SUITE_P(
                      "wait alice KivEventHandler_onLoginResult_4f46899 within 0\n",
                      1, 3, "no KivEventHandler_onLoginResult_4f46899 reached alice", true},
         BrokenScript{"reference_without_call",
-                     "user alice\nwait alice X_y requestId=$alice."
-                     "requestId\n",
+                     "user alice\nwait alice KivEventHandler_onLoginResult_4f46899 "
+                     "requestId=$alice.requestId\n",
                      1, 2, "has made no call yet", false},
+        // Checked against the API description: refused at once, not waited out.
+        BrokenScript{"misspelt_event",
+                     "user alice\nwait alice KivEventHandler_onLoginResul_4f46899 within 600000\n",
+                     1, 2, "did you mean KivEventHandler_onLoginResult_4f46899", false},
+        BrokenScript{"misspelt_event_key",
+                     "user alice\nwait alice KivEventHandler_onLoginResult_4f46899 requestID=1 "
+                     "within 600000\n",
+                     1, 2, "has no key \"requestID\"; did you mean requestId", false},
         BrokenScript{"length_beyond_payload",
                      "user alice\nalice KivClient_publish_2d36e93 "
                      "{\"channelName\":\"c\",\"length\":99,\"option\":{}} text:hi\n",
@@ -114,6 +122,9 @@ TEST(ShellErrorsAll, AnExpectedCodeIsNotAFailure) {
   ASSERT_EQ(results.size(), 4u);
   EXPECT_EQ(results[1]["result"], nullptr) << "-4 leaves the result buffer untouched";
   EXPECT_EQ(results[2]["result"]["errorCode"], 0) << results[2].dump();
+  // The API description tells which key is wrong.
+  EXPECT_EQ(results[3]["hint"], "KivClient_login_1fa04dd: \"token\" must be string, not number")
+      << results[3].dump();
 }
 
 }  // namespace

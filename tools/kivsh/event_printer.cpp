@@ -28,9 +28,11 @@ std::string EventPrinter::describePayload(const Bytes& bytes) {
 void EventPrinter::print(const std::string& user, const char* marker, const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (user.size() > nameWidth_) nameWidth_ = user.size();
-  std::fprintf(out_, "  %-*s %s %s\n", static_cast<int>(nameWidth_), user.c_str(), marker,
-               text.c_str());
-  std::fflush(out_);
+  write([&] {
+    std::fprintf(out_, "  %-*s %s %s\n", static_cast<int>(nameWidth_), user.c_str(), marker,
+                 text.c_str());
+    std::fflush(out_);
+  });
 }
 
 void EventPrinter::onEvent(const std::string& user, const ReceivedEvent& event) {
@@ -62,6 +64,7 @@ void EventPrinter::result(const CallInfo& call, const CallOutcome& outcome) {
   std::string text = std::to_string(outcome.code);
   if (!outcome.result.empty()) text += " " + outcome.result;
   if (!outcome.reason.empty()) text += " (" + outcome.reason + ")";
+  if (!outcome.hint.empty()) text += " [" + outcome.hint + "]";
   if (outcome.code != call.expectedCode) {
     text += "  <-- expected " + std::to_string(call.expectedCode);
   } else if (call.expectedCode != 0) {
@@ -80,25 +83,31 @@ void EventPrinter::waited(const WaitInfo& wait, const ReceivedEvent* event) {
 
 void EventPrinter::say(int, const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::fprintf(out_, "\n== %s\n", text.c_str());
-  std::fflush(out_);
+  write([&] {
+    std::fprintf(out_, "\n== %s\n", text.c_str());
+    std::fflush(out_);
+  });
 }
 
 void EventPrinter::error(int line, const std::string& message) {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::fflush(out_);
-  if (line > 0) {
-    std::fprintf(err_, "line %d: %s\n", line, message.c_str());
-  } else {
-    std::fprintf(err_, "%s\n", message.c_str());
-  }
-  std::fflush(err_);
+  write([&] {
+    std::fflush(out_);
+    if (line > 0) {
+      std::fprintf(err_, "line %d: %s\n", line, message.c_str());
+    } else {
+      std::fprintf(err_, "%s\n", message.c_str());
+    }
+    std::fflush(err_);
+  });
 }
 
 void EventPrinter::note(const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::fprintf(out_, "%s\n", text.c_str());
-  std::fflush(out_);
+  write([&] {
+    std::fprintf(out_, "%s\n", text.c_str());
+    std::fflush(out_);
+  });
 }
 
 }  // namespace kivsh

@@ -143,6 +143,14 @@ bool Interpreter::call(const Command& command) {
     }
   }
 
+  CallOutcome outcome;
+  if (options_.description) {
+    const json params =
+        info.params.empty() ? json::object() : json::parse(info.params, nullptr, false);
+    // Text that is not JSON is the library's to refuse; it says so itself.
+    if (!params.is_discarded()) outcome.hint = options_.description->checkCall(info.api, params);
+  }
+
   reporter_.call(info);
 
   std::vector<char> resultBuffer(QUON_KIV_RESULT_BUFFER_SIZE, '\0');
@@ -159,7 +167,6 @@ bool Interpreter::call(const Command& command) {
     param.bufferLengths = &bufferLength;
     param.bufferCount = 1;
   }
-  CallOutcome outcome;
   outcome.code = api_.CallQuonKivApi(session->engine(), &param);
   resultBuffer.back() = '\0';
   outcome.result = resultBuffer.data();
@@ -209,6 +216,17 @@ bool Interpreter::wait(const Command& command) {
   info.event = command.api;
   info.timeoutMs = command.timeoutMs >= 0 ? command.timeoutMs : options_.defaultTimeoutMs;
 
+  if (options_.description) {
+    std::vector<std::string> paths;
+    size_t index = 0;
+    for (const Condition& condition : command.conditions) {
+      if (!payloadIndexOf(condition.path, index)) paths.push_back(condition.path);
+    }
+    // Such a wait could only time out.
+    const std::string problem = options_.description->checkWait(command.api, paths);
+    if (!problem.empty()) return fail(command.line, problem);
+  }
+
   std::vector<Expectation> expectations;
   for (const Condition& condition : command.conditions) {
     Expectation e;
@@ -238,7 +256,10 @@ bool Interpreter::wait(const Command& command) {
       [&](const ReceivedEvent& candidate) {
         return eventMatches(candidate, command.api, expectations);
       },
-      info.timeoutMs, event);
+      info.timeoutMs, event, options_.cancel);
+  if (!arrived && options_.cancel && options_.cancel->load()) {
+    return fail(command.line, "wait for " + command.api + " cancelled");
+  }
   reporter_.waited(info, arrived ? &event : nullptr);
   if (arrived) return true;
   const size_t others = session->countWaiting(command.api);

@@ -1,11 +1,13 @@
 // Runs parsed script lines against the library: users, calls, waits, say.
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "api_description.h"
 #include "library_loader.h"
 #include "reporter.h"
 #include "script_line.h"
@@ -16,6 +18,10 @@ namespace kivsh {
 struct InterpreterOptions {
   int defaultTimeoutMs = 5000;
   std::string baseFolder;  // file: payloads are relative to it; empty: the current folder
+  // When set, a wait ends early once it turns true (Ctrl-C on a terminal).
+  const std::atomic<bool>* cancel = nullptr;
+  // When set and available, calls and waits are checked against it.
+  const ApiDescription* description = nullptr;
 };
 
 class Interpreter {

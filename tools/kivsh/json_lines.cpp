@@ -19,8 +19,10 @@ json JsonLinesReporter::parsedOrText(const std::string& text) {
 void JsonLinesReporter::emit(const json& record) {
   const std::string line = record.dump(-1, ' ', false, json::error_handler_t::replace);
   std::lock_guard<std::mutex> lock(mutex_);
-  std::fprintf(out_, "%s\n", line.c_str());
-  std::fflush(out_);
+  write([&] {
+    std::fprintf(out_, "%s\n", line.c_str());
+    std::fflush(out_);
+  });
 }
 
 void JsonLinesReporter::onEvent(const std::string& user, const ReceivedEvent& event) {
@@ -62,6 +64,7 @@ void JsonLinesReporter::result(const CallInfo& call, const CallOutcome& outcome)
                  {"ok", outcome.code == call.expectedCode},
                  {"result", parsedOrText(outcome.result)}};
   if (!outcome.reason.empty()) record["reason"] = outcome.reason;
+  if (!outcome.hint.empty()) record["hint"] = outcome.hint;
   emit(record);
 }
 

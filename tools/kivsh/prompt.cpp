@@ -22,6 +22,14 @@ bool stdinIsTerminal() {
 #endif
 }
 
+bool stderrIsTerminal() {
+#if defined(_WIN32)
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(fileno(stderr)) != 0;
+#endif
+}
+
 const char* helpText() {
   return "  user NAME                        create an engine and an event sink for NAME\n"
          "  NAME API [JSON] [PAYLOAD] [expect CODE]\n"
@@ -36,14 +44,14 @@ const char* helpText() {
          "  help, quit";
 }
 
-int runInteractive(std::istream& in, Interpreter& interpreter, Reporter& reporter, std::FILE* out) {
-  reporter.note("kivsh: type help for the commands, quit to leave");
+int runInteractive(Terminal& terminal, Interpreter& interpreter, Reporter& reporter) {
+  reporter.note("kivsh: type help for the commands, quit to leave; Ctrl-C cancels a wait");
   std::string text;
   int lineNumber = 0;
   while (true) {
-    std::fputs("kivsh> ", out);
-    std::fflush(out);
-    if (!std::getline(in, text)) break;
+    const Terminal::Read read = terminal.readLine(text);
+    if (read == Terminal::Read::End) break;
+    if (read == Terminal::Read::Interrupted) continue;
     ++lineNumber;
     ParsedLine parsed = parseLine(text, lineNumber);
     if (!parsed.ok) {
@@ -55,9 +63,10 @@ int runInteractive(std::istream& in, Interpreter& interpreter, Reporter& reporte
       reporter.note(helpText());
       continue;
     }
+    terminal.clearInterrupt();
     interpreter.run(parsed.command);
   }
-  std::fputs("\n", out);
+  reporter.note("");
   return kExitOk;
 }
 

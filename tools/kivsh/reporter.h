@@ -3,7 +3,9 @@
 // script's thread and, for events, from SDK threads, and lock their output.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "payload.h"
@@ -26,6 +28,7 @@ struct CallOutcome {
   int code = 0;
   std::string result;  // the result buffer's text ("" when the engine left it untouched)
   std::string reason;  // the SDK's reason text for a non-zero "errorCode", if any
+  std::string hint;    // what the API description says is wrong with the call, if anything
 };
 
 struct WaitInfo {
@@ -49,6 +52,23 @@ class Reporter : public EventListener {
   virtual void error(int line, const std::string& message) = 0;
   // Free text for a person (banner, help); the JSON-lines form drops it.
   virtual void note(const std::string& text) = 0;
+
+  // An interactive session prints around its prompt: each write of the
+  // reporter runs inside `around` (set before the first user exists).
+  using Around = std::function<void(const std::function<void()>& write)>;
+  void setAround(Around around) { around_ = std::move(around); }
+
+ protected:
+  void write(const std::function<void()>& print) {
+    if (around_) {
+      around_(print);
+    } else {
+      print();
+    }
+  }
+
+ private:
+  Around around_;
 };
 
 }  // namespace kivsh

@@ -1,5 +1,6 @@
 #include "user_session.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -95,7 +96,10 @@ void UserSession::deliver(const EventParam* event) {
 }
 
 bool UserSession::take(const std::function<bool(const ReceivedEvent&)>& accept, int timeoutMs,
-                       ReceivedEvent& out) {
+                       ReceivedEvent& out, const std::atomic<bool>* cancel) {
+  // A cancel flag is set from a signal handler, which cannot notify: look at
+  // it every slice.
+  constexpr std::chrono::milliseconds kCancelSlice{50};
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   std::unique_lock<std::mutex> lock(mutex_);
   size_t checked = 0;  // events before this index were already refused
@@ -108,7 +112,11 @@ bool UserSession::take(const std::function<bool(const ReceivedEvent&)>& accept, 
       while (!events_.empty() && events_.front().taken) events_.pop_front();
       return true;
     }
-    if (arrived_.wait_until(lock, deadline) == std::cv_status::timeout) {
+    if (cancel && cancel->load()) return false;
+    const auto until =
+        cancel ? std::min(deadline, std::chrono::steady_clock::now() + kCancelSlice) : deadline;
+    if (arrived_.wait_until(lock, until) == std::cv_status::timeout &&
+        std::chrono::steady_clock::now() >= deadline) {
       // One last look: an event may have come in just before the deadline.
       if (checked == events_.size()) return false;
     }

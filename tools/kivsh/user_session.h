@@ -2,6 +2,7 @@
 // CreateQuonKivEventHandler, and the events that sink received.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -47,9 +48,10 @@ class UserSession {
   QuonEventHandlerHandle sink() const { return sink_; }
 
   // Takes the first event not taken before that `accept` approves, waiting up
-  // to timeoutMs for it to arrive. False on time-out.
+  // to timeoutMs for it to arrive. False on time-out, or as soon as `*cancel`
+  // turns true (then `*cancel` is left true for the caller to see).
   bool take(const std::function<bool(const ReceivedEvent&)>& accept, int timeoutMs,
-            ReceivedEvent& out);
+            ReceivedEvent& out, const std::atomic<bool>* cancel = nullptr);
   // Events named `name` received and not taken.
   size_t countWaiting(const std::string& name);
 
