@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD_DIR=$(cd "${BUILD_DIR:-build}" && pwd)
 export DOTNET_CLI_TELEMETRY_OPTOUT=1 DOTNET_NOLOGO=1
+# The native library must come from the package, not from an override.
+unset VELMO_KIV_LIBRARY
 FEED=$BUILD_DIR/nuget
 bindings/dotnet/pack.sh "$FEED"
 WORK=$BUILD_DIR/package-consumer

@@ -38,7 +38,7 @@ KivEngine Join(string user)
         Console.WriteLine($"[{user}] {e.Event.Publisher}: {Encoding.UTF8.GetString(e.Payload)}");
     engine.PresenceEvent += (s, e) =>
     {
-        if (e.Event.Publisher != user)
+        if (e.Event.Publisher != "" && e.Event.Publisher != user)
             Console.WriteLine($"[{user}] presence: {e.Event.Publisher} (event type {e.Event.Type})");
     };
     engine.HandlerFailed += (s, e) => Console.Error.WriteLine($"[{user}] handler failed: {e.Exception.Message}");

@@ -1,4 +1,5 @@
 using System;
+using System.Collections.Concurrent;
 using System.Collections.Generic;
 using System.Runtime.InteropServices;
 using System.Threading;
@@ -17,7 +18,7 @@ namespace VelmoKiv
     {
         private readonly struct RawEvent
         {
-            public RawEvent(string name, string json, byte[][] payloads)
+            public RawEvent(string name, byte[] json, byte[][] payloads)
             {
                 Name = name;
                 Json = json;
@@ -25,9 +26,19 @@ namespace VelmoKiv
             }
 
             public readonly string Name;
-            public readonly string Json;
+            public readonly byte[] Json;  // UTF-8, decoded on the dispatcher thread
             public readonly byte[][] Payloads;
         }
+
+        // Event names are the library's constant texts: each address is read
+        // once, then only compared byte for byte.
+        private sealed class KnownName
+        {
+            public byte[] Bytes;
+            public string Text;
+        }
+
+        private static readonly ConcurrentDictionary<IntPtr, KnownName> Names = new ConcurrentDictionary<IntPtr, KnownName>();
 
         private readonly object gate = new object();
         private Queue<RawEvent> incoming = new Queue<RawEvent>();
@@ -59,8 +70,9 @@ namespace VelmoKiv
             try
             {
                 if (e == null) return;
-                string name = NativeMethods.TextAt((IntPtr)e->EventName);
-                string json = e->Data == null ? "" : Utf8.Decode(e->Data, checked((int)e->DataLength));
+                string name = NameAt(e->EventName);
+                var json = new byte[e->Data == null ? 0 : checked((int)e->DataLength)];
+                if (json.Length > 0) Marshal.Copy((IntPtr)e->Data, json, 0, json.Length);
                 byte[][] payloads = null;
                 if (e->BufferCount > 0 && e->Buffers != null)
                 {
@@ -85,6 +97,24 @@ namespace VelmoKiv
             }
         }
 
+        private static string NameAt(byte* p)
+        {
+            if (p == null) return "";
+            int n = 0;
+            while (p[n] != 0) ++n;
+            if (Names.TryGetValue((IntPtr)p, out var known) && known.Bytes.Length == n)
+            {
+                int i = 0;
+                while (i < n && known.Bytes[i] == p[i]) ++i;
+                if (i == n) return known.Text;
+            }
+            var bytes = new byte[n];
+            Marshal.Copy((IntPtr)p, bytes, 0, n);
+            var text = Utf8.Decode(p, n);
+            Names[(IntPtr)p] = new KnownName { Bytes = bytes, Text = text };
+            return text;
+        }
+
         private void Run()
         {
             while (true)
@@ -101,7 +131,9 @@ namespace VelmoKiv
                 while (draining.Count > 0)
                 {
                     var raw = draining.Dequeue();
-                    deliver(raw.Name, raw.Json, raw.Payloads);
+                    string json;
+                    fixed (byte* j = raw.Json) json = Utf8.Decode(j, raw.Json.Length);
+                    deliver(raw.Name, json, raw.Payloads);
                 }
             }
         }

@@ -20,6 +20,7 @@ namespace VelmoKiv
         private static readonly TimeSpan DispatcherWait = TimeSpan.FromSeconds(5);
         private static readonly ConcurrentDictionary<string, byte[]> ApiNameBytes =
             new ConcurrentDictionary<string, byte[]>();
+        private static readonly Func<string, byte[]> EncodeName = Utf8.EncodeZ;
         [ThreadStatic] private static byte[] resultBuffer;
 
         private readonly EventDispatcher dispatcher;
@@ -110,7 +111,7 @@ namespace VelmoKiv
         private unsafe JsonValue Invoke(string apiName, string paramsJson, byte[] payload, IntPtr buffer, int expectedCode)
         {
             if (IsDisposed) throw new ObjectDisposedException(nameof(KivEngine));
-            byte[] name = ApiNameBytes.GetOrAdd(apiName, Utf8.EncodeZ);
+            byte[] name = ApiNameBytes.GetOrAdd(apiName, EncodeName);
             byte[] parameters = Utf8.EncodeZ(paramsJson);
             byte[] result = resultBuffer ?? (resultBuffer = new byte[NativeMethods.ResultBufferSize]);
             int code;
@@ -190,17 +191,16 @@ namespace VelmoKiv
         // On the dispatcher thread.
         private void Deliver(string name, string json, byte[][] payloads)
         {
-            KivEvent ev;
+            var ev = KivEvents.Read(name, json, payloads);
             try
             {
-                ev = KivEvents.Read(name, json, payloads);
+                requests.Deliver(ev);
             }
             catch (Exception e)
             {
-                ReportHandlerFailure(null, e);
-                return;
+                // A body that does not parse: no request can be matched to it.
+                ReportHandlerFailure(ev, e);
             }
-            requests.Deliver(ev);
             Raise(EventReceived, ev);
             try
             {

@@ -29,6 +29,9 @@ namespace VelmoKiv
         /// <summary>Payload bytes (one for a message event, one per message of a history result).</summary>
         public IReadOnlyList<byte[]> Payloads { get; }
 
+        /// <summary>The parsed body; throws FormatException when the JSON is malformed.</summary>
+        internal JsonValue Body() => Json.Length == 0 ? JsonValue.Null : JsonValue.Parse(Json);
+
         internal virtual ulong? RequestIdOrNull => null;
         internal virtual int ErrorCodeOrZero => 0;
     }
@@ -36,7 +39,7 @@ namespace VelmoKiv
     /// <summary>An event whose name the binding does not know.</summary>
     public sealed class UnknownEvent : KivEvent
     {
-        internal UnknownEvent(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
+        internal UnknownEvent(string name, string json, IReadOnlyList<byte[]> payloads)
             : base(name, json, payloads) { }
     }
 

@@ -1,5 +1,6 @@
 using System;
 using System.Collections.Generic;
+using System.Diagnostics;
 using System.Threading;
 using System.Threading.Tasks;
 
@@ -20,8 +21,15 @@ namespace VelmoKiv
             public readonly TaskCompletionSource<KivEvent> Completion =
                 new TaskCompletionSource<KivEvent>(TaskCreationOptions.RunContinuationsAsynchronously);
             public CancellationTokenRegistration Registration;
-            public CancellationTokenSource Timer;
+            public long Deadline;  // Stopwatch ticks; long.MaxValue: none
+            public string ApiName;
+            public TimeSpan Timeout;
         }
+
+        // One timer per table ends the requests past their time-out, rather
+        // than one timer per request.
+        private static readonly TimeSpan SweepPeriod = TimeSpan.FromMilliseconds(25);
+        private Timer sweeper;
 
         private readonly object gate = new object();
         private readonly Dictionary<ulong, Pending> pending = new Dictionary<ulong, Pending>();
@@ -47,7 +55,14 @@ namespace VelmoKiv
         /// <summary>The call returned requestId: the task completes with the event carrying it.</summary>
         internal Task<KivEvent> Await(ulong requestId, string apiName, TimeSpan timeout, CancellationToken cancel)
         {
-            var p = new Pending();
+            var p = new Pending
+            {
+                ApiName = apiName,
+                Timeout = timeout,
+                Deadline = timeout == System.Threading.Timeout.InfiniteTimeSpan
+                    ? long.MaxValue
+                    : Stopwatch.GetTimestamp() + (long)(timeout.TotalSeconds * Stopwatch.Frequency),
+            };
             KivEvent already = null;
             lock (gate)
             {
@@ -55,7 +70,11 @@ namespace VelmoKiv
                 if (early.TryGetValue(requestId, out already))
                     early.Remove(requestId);
                 else if (closedWith == null)
+                {
                     pending[requestId] = p;
+                    if (sweeper == null && p.Deadline != long.MaxValue)
+                        sweeper = new Timer(_ => Sweep(), null, SweepPeriod, SweepPeriod);
+                }
                 EndCallLocked();
                 if (already == null && closedWith != null)
                 {
@@ -68,15 +87,38 @@ namespace VelmoKiv
                 p.Completion.TrySetResult(already);
                 return p.Completion.Task;
             }
-            if (timeout != Timeout.InfiniteTimeSpan)
-            {
-                p.Timer = new CancellationTokenSource(timeout);
-                p.Timer.Token.Register(() => Fail(requestId, p,
-                    new TimeoutException($"{apiName}: no result for request {requestId} within {timeout}")));
-            }
             if (cancel.CanBeCanceled)
+            {
+                // Registered after the request is in the table: a token already
+                // cancelled runs the callback now, and finds it there.
                 p.Registration = cancel.Register(() => Cancel(requestId, p, cancel));
+                if (p.Completion.Task.IsCompleted) p.Registration.Dispose();
+            }
             return p.Completion.Task;
+        }
+
+        private void Sweep()
+        {
+            long now = Stopwatch.GetTimestamp();
+            List<KeyValuePair<ulong, Pending>> expired = null;
+            lock (gate)
+            {
+                foreach (var entry in pending)
+                {
+                    if (entry.Value.Deadline > now) continue;
+                    (expired ?? (expired = new List<KeyValuePair<ulong, Pending>>())).Add(entry);
+                }
+                if (expired != null)
+                    foreach (var entry in expired) pending.Remove(entry.Key);
+            }
+            if (expired == null) return;
+            foreach (var entry in expired)
+            {
+                var p = entry.Value;
+                p.Registration.Dispose();
+                p.Completion.TrySetException(new TimeoutException(
+                    $"{p.ApiName}: no result for request {entry.Key} within {p.Timeout}"));
+            }
         }
 
         /// <summary>Completes the request the event answers; false when none waits for it.</summary>
@@ -106,6 +148,8 @@ namespace VelmoKiv
             lock (gate)
             {
                 closedWith = reason;
+                sweeper?.Dispose();
+                sweeper = null;
                 all = new List<Pending>(pending.Values);
                 pending.Clear();
                 early.Clear();
@@ -120,11 +164,6 @@ namespace VelmoKiv
         private void EndCallLocked()
         {
             if (--callsInProgress == 0) early.Clear();
-        }
-
-        private void Fail(ulong id, Pending p, Exception reason)
-        {
-            if (Remove(id, p)) p.Completion.TrySetException(reason);
         }
 
         private void Cancel(ulong id, Pending p, CancellationToken token)
@@ -143,10 +182,6 @@ namespace VelmoKiv
             return true;
         }
 
-        private static void Dispose(Pending p)
-        {
-            p.Registration.Dispose();
-            p.Timer?.Dispose();
-        }
+        private static void Dispose(Pending p) => p.Registration.Dispose();
     }
 }

@@ -11,14 +11,27 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onLinkStateEvent_6d5317f";
 
-        internal LinkStateEventArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal LinkStateEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            Event = LinkStateEvent.Read(body["event"]);
+            public LinkStateEvent Event;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            Event = LinkStateEvent.Read(body["event"]),
+        };
+
         /// <summary>"event", object.</summary>
-        public LinkStateEvent Event { get; }
+        public LinkStateEvent Event => V.Event;
     }
 
     /// <summary>"KivEventHandler_onMessageEvent_ce5f8f5" (SDK callback onMessageEvent).</summary>
@@ -26,14 +39,27 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onMessageEvent_ce5f8f5";
 
-        internal MessageEventArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal MessageEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            Event = MessageEvent.Read(body["event"]);
+            public MessageEvent Event;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            Event = MessageEvent.Read(body["event"]),
+        };
+
         /// <summary>"event", object.</summary>
-        public MessageEvent Event { get; }
+        public MessageEvent Event => V.Event;
 
         /// <summary>The message payload, copied.</summary>
         public byte[] Payload => Payloads.Count > 0 ? Payloads[0] : Array.Empty<byte>();
@@ -44,14 +70,27 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onPresenceEvent_32b5db1";
 
-        internal PresenceEventArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal PresenceEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            Event = PresenceEvent.Read(body["event"]);
+            public PresenceEvent Event;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            Event = PresenceEvent.Read(body["event"]),
+        };
+
         /// <summary>"event", object.</summary>
-        public PresenceEvent Event { get; }
+        public PresenceEvent Event => V.Event;
     }
 
     /// <summary>"KivEventHandler_onTopicEvent_b4e4bd7" (SDK callback onTopicEvent).</summary>
@@ -59,14 +98,27 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onTopicEvent_b4e4bd7";
 
-        internal TopicEventArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal TopicEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            Event = TopicEvent.Read(body["event"]);
+            public TopicEvent Event;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            Event = TopicEvent.Read(body["event"]),
+        };
+
         /// <summary>"event", object.</summary>
-        public TopicEvent Event { get; }
+        public TopicEvent Event => V.Event;
     }
 
     /// <summary>"KivEventHandler_onLockEvent_5e7fbef" (SDK callback onLockEvent).</summary>
@@ -74,14 +126,27 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onLockEvent_5e7fbef";
 
-        internal LockEventArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal LockEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            Event = LockEvent.Read(body["event"]);
+            public LockEvent Event;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            Event = LockEvent.Read(body["event"]),
+        };
+
         /// <summary>"event", object.</summary>
-        public LockEvent Event { get; }
+        public LockEvent Event => V.Event;
     }
 
     /// <summary>"KivEventHandler_onStorageEvent_4304228" (SDK callback onStorageEvent).</summary>
@@ -89,14 +154,27 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onStorageEvent_4304228";
 
-        internal StorageEventArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal StorageEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            Event = StorageEvent.Read(body["event"]);
+            public StorageEvent Event;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            Event = StorageEvent.Read(body["event"]),
+        };
+
         /// <summary>"event", object.</summary>
-        public StorageEvent Event { get; }
+        public StorageEvent Event => V.Event;
     }
 
     /// <summary>"KivEventHandler_onTokenEvent_ec6a1f1" (SDK callback onTokenEvent).</summary>
@@ -104,14 +182,27 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onTokenEvent_ec6a1f1";
 
-        internal TokenEventArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal TokenEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            Event = TokenEvent.Read(body["event"]);
+            public TokenEvent Event;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            Event = TokenEvent.Read(body["event"]),
+        };
+
         /// <summary>"event", object.</summary>
-        public TokenEvent Event { get; }
+        public TokenEvent Event => V.Event;
     }
 
     /// <summary>"KivEventHandler_onJoinResult_ce14e01" (SDK callback onJoinResult).</summary>
@@ -119,26 +210,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onJoinResult_ce14e01";
 
-        internal JoinResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal JoinResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            UserId = body["userId"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public string UserId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            UserId = body["userId"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -149,26 +256,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onLeaveResult_ce14e01";
 
-        internal LeaveResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal LeaveResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            UserId = body["userId"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public string UserId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            UserId = body["userId"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -179,26 +302,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onPublishTopicMessageResult_ce14e01";
 
-        internal PublishTopicMessageResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal PublishTopicMessageResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            Topic = body["topic"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public string Topic;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            Topic = body["topic"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"topic", string.</summary>
-        public string Topic { get; }
+        public string Topic => V.Topic;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -209,34 +348,52 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onJoinTopicResult_bfd472e";
 
-        internal JoinTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal JoinTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            UserId = body["userId"].AsString();
-            Topic = body["topic"].AsString();
-            Meta = body["meta"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public string UserId;
+            public string Topic;
+            public string Meta;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            UserId = body["userId"].AsString(),
+            Topic = body["topic"].AsString(),
+            Meta = body["meta"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"topic", string.</summary>
-        public string Topic { get; }
+        public string Topic => V.Topic;
 
         /// <summary>"meta", string.</summary>
-        public string Meta { get; }
+        public string Meta => V.Meta;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -247,34 +404,52 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onLeaveTopicResult_bfd472e";
 
-        internal LeaveTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal LeaveTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            UserId = body["userId"].AsString();
-            Topic = body["topic"].AsString();
-            Meta = body["meta"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public string UserId;
+            public string Topic;
+            public string Meta;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            UserId = body["userId"].AsString(),
+            Topic = body["topic"].AsString(),
+            Meta = body["meta"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"topic", string.</summary>
-        public string Topic { get; }
+        public string Topic => V.Topic;
 
         /// <summary>"meta", string.</summary>
-        public string Meta { get; }
+        public string Meta => V.Meta;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -285,38 +460,57 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onSubscribeTopicResult_ae281ad";
 
-        internal SubscribeTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal SubscribeTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            UserId = body["userId"].AsString();
-            Topic = body["topic"].AsString();
-            SucceedUsers = UserList.Read(body["succeedUsers"]);
-            FailedUsers = UserList.Read(body["failedUsers"]);
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public string UserId;
+            public string Topic;
+            public UserList SucceedUsers;
+            public UserList FailedUsers;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            UserId = body["userId"].AsString(),
+            Topic = body["topic"].AsString(),
+            SucceedUsers = UserList.Read(body["succeedUsers"]),
+            FailedUsers = UserList.Read(body["failedUsers"]),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"topic", string.</summary>
-        public string Topic { get; }
+        public string Topic => V.Topic;
 
         /// <summary>"succeedUsers", object.</summary>
-        public UserList SucceedUsers { get; }
+        public UserList SucceedUsers => V.SucceedUsers;
 
         /// <summary>"failedUsers", object.</summary>
-        public UserList FailedUsers { get; }
+        public UserList FailedUsers => V.FailedUsers;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -327,26 +521,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onUnsubscribeTopicResult_ce14e01";
 
-        internal UnsubscribeTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal UnsubscribeTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            Topic = body["topic"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public string Topic;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            Topic = body["topic"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"topic", string.</summary>
-        public string Topic { get; }
+        public string Topic => V.Topic;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -357,30 +567,47 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onGetSubscribedUserListResult_79f7ec8";
 
-        internal GetSubscribedUserListResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal GetSubscribedUserListResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            Topic = body["topic"].AsString();
-            Users = UserList.Read(body["users"]);
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public string Topic;
+            public UserList Users;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            Topic = body["topic"].AsString(),
+            Users = UserList.Read(body["users"]),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"topic", string.</summary>
-        public string Topic { get; }
+        public string Topic => V.Topic;
 
         /// <summary>"users", object.</summary>
-        public UserList Users { get; }
+        public UserList Users => V.Users;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -391,22 +618,37 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onConnectionStateChanged_ac0fd53";
 
-        internal ConnectionStateChangedArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal ConnectionStateChangedArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            ChannelName = body["channelName"].AsString();
-            State = body["state"].AsInt32();
-            Reason = body["reason"].AsInt32();
+            public string ChannelName;
+            public int State;
+            public int Reason;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            ChannelName = body["channelName"].AsString(),
+            State = body["state"].AsInt32(),
+            Reason = body["reason"].AsInt32(),
+        };
+
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"state", integer.</summary>
-        public int State { get; }
+        public int State => V.State;
 
         /// <summary>"reason", integer.</summary>
-        public int Reason { get; }
+        public int Reason => V.Reason;
     }
 
     /// <summary>"KivEventHandler_onTokenPrivilegeWillExpire_3a2037f" (SDK callback onTokenPrivilegeWillExpire).</summary>
@@ -414,14 +656,27 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onTokenPrivilegeWillExpire_3a2037f";
 
-        internal TokenPrivilegeWillExpireArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal TokenPrivilegeWillExpireArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            ChannelName = body["channelName"].AsString();
+            public string ChannelName;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            ChannelName = body["channelName"].AsString(),
+        };
+
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
     }
 
     /// <summary>"KivEventHandler_onSubscribeResult_edf84fc" (SDK callback onSubscribeResult).</summary>
@@ -429,22 +684,37 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onSubscribeResult_edf84fc";
 
-        internal SubscribeResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal SubscribeResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -455,22 +725,37 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onUnsubscribeResult_edf84fc";
 
-        internal UnsubscribeResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal UnsubscribeResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -481,18 +766,32 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onPublishResult_4f46899";
 
-        internal PublishResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal PublishResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -503,18 +802,32 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onLoginResult_4f46899";
 
-        internal LoginResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal LoginResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -525,18 +838,32 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onLogoutResult_4f46899";
 
-        internal LogoutResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal LogoutResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -547,26 +874,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onRenewTokenResult_e9203be";
 
-        internal RenewTokenResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal RenewTokenResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ServerType = body["serverType"].AsInt32();
-            ChannelName = body["channelName"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public int ServerType;
+            public string ChannelName;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ServerType = body["serverType"].AsInt32(),
+            ChannelName = body["channelName"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"serverType", integer.</summary>
-        public int ServerType { get; }
+        public int ServerType => V.ServerType;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -577,26 +920,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onSetChannelMetadataResult_7cb1a6e";
 
-        internal SetChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal SetChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ChannelType = body["channelType"].AsInt32();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ChannelType;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ChannelType = body["channelType"].AsInt32(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"channelType", integer.</summary>
-        public int ChannelType { get; }
+        public int ChannelType => V.ChannelType;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -607,26 +966,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e";
 
-        internal UpdateChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal UpdateChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ChannelType = body["channelType"].AsInt32();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ChannelType;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ChannelType = body["channelType"].AsInt32(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"channelType", integer.</summary>
-        public int ChannelType { get; }
+        public int ChannelType => V.ChannelType;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -637,26 +1012,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e";
 
-        internal RemoveChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal RemoveChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ChannelType = body["channelType"].AsInt32();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ChannelType;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ChannelType = body["channelType"].AsInt32(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"channelType", integer.</summary>
-        public int ChannelType { get; }
+        public int ChannelType => V.ChannelType;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -667,30 +1058,47 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onGetChannelMetadataResult_d105bb5";
 
-        internal GetChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal GetChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ChannelType = body["channelType"].AsInt32();
-            Data = Metadata.Read(body["data"]);
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ChannelType;
+            public Metadata Data;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ChannelType = body["channelType"].AsInt32(),
+            Data = Metadata.Read(body["data"]),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"channelType", integer.</summary>
-        public int ChannelType { get; }
+        public int ChannelType => V.ChannelType;
 
         /// <summary>"data", object.</summary>
-        public Metadata Data { get; }
+        public Metadata Data => V.Data;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -701,22 +1109,37 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onSetUserMetadataResult_edf84fc";
 
-        internal SetUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal SetUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            UserId = body["userId"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string UserId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            UserId = body["userId"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -727,22 +1150,37 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onUpdateUserMetadataResult_edf84fc";
 
-        internal UpdateUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal UpdateUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            UserId = body["userId"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string UserId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            UserId = body["userId"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -753,22 +1191,37 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onRemoveUserMetadataResult_edf84fc";
 
-        internal RemoveUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal RemoveUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            UserId = body["userId"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string UserId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            UserId = body["userId"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -779,26 +1232,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onGetUserMetadataResult_7065706";
 
-        internal GetUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal GetUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            UserId = body["userId"].AsString();
-            Data = Metadata.Read(body["data"]);
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string UserId;
+            public Metadata Data;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            UserId = body["userId"].AsString(),
+            Data = Metadata.Read(body["data"]),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"data", object.</summary>
-        public Metadata Data { get; }
+        public Metadata Data => V.Data;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -809,22 +1278,37 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onSubscribeUserMetadataResult_edf84fc";
 
-        internal SubscribeUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal SubscribeUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            UserId = body["userId"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string UserId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            UserId = body["userId"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -835,22 +1319,37 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc";
 
-        internal UnsubscribeUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal UnsubscribeUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            UserId = body["userId"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string UserId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            UserId = body["userId"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"userId", string.</summary>
-        public string UserId { get; }
+        public string UserId => V.UserId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -861,30 +1360,47 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onSetLockResult_01034fa";
 
-        internal SetLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal SetLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ChannelType = body["channelType"].AsInt32();
-            LockName = body["lockName"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ChannelType;
+            public string LockName;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ChannelType = body["channelType"].AsInt32(),
+            LockName = body["lockName"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"channelType", integer.</summary>
-        public int ChannelType { get; }
+        public int ChannelType => V.ChannelType;
 
         /// <summary>"lockName", string.</summary>
-        public string LockName { get; }
+        public string LockName => V.LockName;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -895,30 +1411,47 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onRemoveLockResult_01034fa";
 
-        internal RemoveLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal RemoveLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ChannelType = body["channelType"].AsInt32();
-            LockName = body["lockName"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ChannelType;
+            public string LockName;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ChannelType = body["channelType"].AsInt32(),
+            LockName = body["lockName"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"channelType", integer.</summary>
-        public int ChannelType { get; }
+        public int ChannelType => V.ChannelType;
 
         /// <summary>"lockName", string.</summary>
-        public string LockName { get; }
+        public string LockName => V.LockName;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -929,30 +1462,47 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onReleaseLockResult_01034fa";
 
-        internal ReleaseLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal ReleaseLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ChannelType = body["channelType"].AsInt32();
-            LockName = body["lockName"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ChannelType;
+            public string LockName;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ChannelType = body["channelType"].AsInt32(),
+            LockName = body["lockName"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"channelType", integer.</summary>
-        public int ChannelType { get; }
+        public int ChannelType => V.ChannelType;
 
         /// <summary>"lockName", string.</summary>
-        public string LockName { get; }
+        public string LockName => V.LockName;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -963,34 +1513,52 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onAcquireLockResult_aad7ec0";
 
-        internal AcquireLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal AcquireLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ChannelType = body["channelType"].AsInt32();
-            LockName = body["lockName"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
-            ErrorDetails = body["errorDetails"].AsString();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ChannelType;
+            public string LockName;
+            public int ErrorCode;
+            public string ErrorDetails;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ChannelType = body["channelType"].AsInt32(),
+            LockName = body["lockName"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+            ErrorDetails = body["errorDetails"].AsString(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"channelType", integer.</summary>
-        public int ChannelType { get; }
+        public int ChannelType => V.ChannelType;
 
         /// <summary>"lockName", string.</summary>
-        public string LockName { get; }
+        public string LockName => V.LockName;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         /// <summary>"errorDetails", string.</summary>
-        public string ErrorDetails { get; }
+        public string ErrorDetails => V.ErrorDetails;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1001,30 +1569,47 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onRevokeLockResult_01034fa";
 
-        internal RevokeLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal RevokeLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ChannelType = body["channelType"].AsInt32();
-            LockName = body["lockName"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ChannelType;
+            public string LockName;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ChannelType = body["channelType"].AsInt32(),
+            LockName = body["lockName"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"channelType", integer.</summary>
-        public int ChannelType { get; }
+        public int ChannelType => V.ChannelType;
 
         /// <summary>"lockName", string.</summary>
-        public string LockName { get; }
+        public string LockName => V.LockName;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1035,34 +1620,52 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onGetLocksResult_6e98f5f";
 
-        internal GetLocksResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal GetLocksResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ChannelName = body["channelName"].AsString();
-            ChannelType = body["channelType"].AsInt32();
-            LockDetailList = body["lockDetailList"].AsArray(LockDetail.Read);
-            Count = body.Twin("count", "count_str");
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public string ChannelName;
+            public int ChannelType;
+            public LockDetail[] LockDetailList;
+            public ulong Count;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ChannelName = body["channelName"].AsString(),
+            ChannelType = body["channelType"].AsInt32(),
+            LockDetailList = body["lockDetailList"].AsArray(LockDetail.Read),
+            Count = body.Twin("count", "count_str"),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channelName", string.</summary>
-        public string ChannelName { get; }
+        public string ChannelName => V.ChannelName;
 
         /// <summary>"channelType", integer.</summary>
-        public int ChannelType { get; }
+        public int ChannelType => V.ChannelType;
 
         /// <summary>"lockDetailList", array.</summary>
-        public LockDetail[] LockDetailList { get; }
+        public LockDetail[] LockDetailList => V.LockDetailList;
 
         /// <summary>"count", unsigned64.</summary>
-        public ulong Count { get; }
+        public ulong Count => V.Count;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1073,30 +1676,47 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onWhoNowResult_b070777";
 
-        internal WhoNowResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal WhoNowResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            UserStateList = body["userStateList"].AsArray(UserState.Read);
-            Count = body.Twin("count", "count_str");
-            NextPage = body["nextPage"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public UserState[] UserStateList;
+            public ulong Count;
+            public string NextPage;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            UserStateList = body["userStateList"].AsArray(UserState.Read),
+            Count = body.Twin("count", "count_str"),
+            NextPage = body["nextPage"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"userStateList", array.</summary>
-        public UserState[] UserStateList { get; }
+        public UserState[] UserStateList => V.UserStateList;
 
         /// <summary>"count", unsigned64.</summary>
-        public ulong Count { get; }
+        public ulong Count => V.Count;
 
         /// <summary>"nextPage", string.</summary>
-        public string NextPage { get; }
+        public string NextPage => V.NextPage;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1107,30 +1727,47 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onGetOnlineUsersResult_b070777";
 
-        internal GetOnlineUsersResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal GetOnlineUsersResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            UserStateList = body["userStateList"].AsArray(UserState.Read);
-            Count = body.Twin("count", "count_str");
-            NextPage = body["nextPage"].AsString();
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public UserState[] UserStateList;
+            public ulong Count;
+            public string NextPage;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            UserStateList = body["userStateList"].AsArray(UserState.Read),
+            Count = body.Twin("count", "count_str"),
+            NextPage = body["nextPage"].AsString(),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"userStateList", array.</summary>
-        public UserState[] UserStateList { get; }
+        public UserState[] UserStateList => V.UserStateList;
 
         /// <summary>"count", unsigned64.</summary>
-        public ulong Count { get; }
+        public ulong Count => V.Count;
 
         /// <summary>"nextPage", string.</summary>
-        public string NextPage { get; }
+        public string NextPage => V.NextPage;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1141,26 +1778,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onWhereNowResult_ae64023";
 
-        internal WhereNowResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal WhereNowResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            Channels = body["channels"].AsArray(ChannelInfo.Read);
-            Count = body.Twin("count", "count_str");
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public ChannelInfo[] Channels;
+            public ulong Count;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            Channels = body["channels"].AsArray(ChannelInfo.Read),
+            Count = body.Twin("count", "count_str"),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channels", array.</summary>
-        public ChannelInfo[] Channels { get; }
+        public ChannelInfo[] Channels => V.Channels;
 
         /// <summary>"count", unsigned64.</summary>
-        public ulong Count { get; }
+        public ulong Count => V.Count;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1171,26 +1824,42 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onGetUserChannelsResult_ae64023";
 
-        internal GetUserChannelsResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal GetUserChannelsResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            Channels = body["channels"].AsArray(ChannelInfo.Read);
-            Count = body.Twin("count", "count_str");
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public ChannelInfo[] Channels;
+            public ulong Count;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            Channels = body["channels"].AsArray(ChannelInfo.Read),
+            Count = body.Twin("count", "count_str"),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"channels", array.</summary>
-        public ChannelInfo[] Channels { get; }
+        public ChannelInfo[] Channels => V.Channels;
 
         /// <summary>"count", unsigned64.</summary>
-        public ulong Count { get; }
+        public ulong Count => V.Count;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1201,18 +1870,32 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onPresenceSetStateResult_4f46899";
 
-        internal PresenceSetStateResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal PresenceSetStateResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1223,18 +1906,32 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onPresenceRemoveStateResult_4f46899";
 
-        internal PresenceRemoveStateResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal PresenceRemoveStateResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1245,22 +1942,37 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onPresenceGetStateResult_3d764cc";
 
-        internal PresenceGetStateResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal PresenceGetStateResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            State = UserState.Read(body["state"]);
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public UserState State;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            State = UserState.Read(body["state"]),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"state", object.</summary>
-        public UserState State { get; }
+        public UserState State => V.State;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1271,30 +1983,47 @@ namespace VelmoKiv
     {
         public const string EventName = "KivEventHandler_onGetHistoryMessagesResult_c5dd08c";
 
-        internal GetHistoryMessagesResultArgs(string name, string json, IReadOnlyList<byte[]> payloads, JsonValue body)
-            : base(name, json, payloads)
+        internal GetHistoryMessagesResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+
+        // Read from the JSON at the first access: a handler that needs
+        // only the payload never parses the body.
+        private sealed class Values
         {
-            RequestId = body.Twin("requestId", "requestId_str");
-            MessageList = body["messageList"].AsArray(HistoryMessage.Read);
-            Count = body.Twin("count", "count_str");
-            NewStart = body.Twin("newStart", "newStart_str");
-            ErrorCode = body["errorCode"].AsInt32();
+            public ulong RequestId;
+            public HistoryMessage[] MessageList;
+            public ulong Count;
+            public ulong NewStart;
+            public int ErrorCode;
         }
 
+        private Values values;
+
+        private Values V => values ?? (values = Read(Body()));
+
+        private static Values Read(JsonValue body) => new Values
+        {
+            RequestId = body.Twin("requestId", "requestId_str"),
+            MessageList = body["messageList"].AsArray(HistoryMessage.Read),
+            Count = body.Twin("count", "count_str"),
+            NewStart = body.Twin("newStart", "newStart_str"),
+            ErrorCode = body["errorCode"].AsInt32(),
+        };
+
         /// <summary>"requestId", unsigned64.</summary>
-        public ulong RequestId { get; }
+        public ulong RequestId => V.RequestId;
 
         /// <summary>"messageList", array.</summary>
-        public HistoryMessage[] MessageList { get; }
+        public HistoryMessage[] MessageList => V.MessageList;
 
         /// <summary>"count", unsigned64.</summary>
-        public ulong Count { get; }
+        public ulong Count => V.Count;
 
         /// <summary>"newStart", unsigned64.</summary>
-        public ulong NewStart { get; }
+        public ulong NewStart => V.NewStart;
 
         /// <summary>"errorCode", integer.</summary>
-        public int ErrorCode { get; }
+        public int ErrorCode => V.ErrorCode;
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
@@ -1304,57 +2033,56 @@ namespace VelmoKiv
     {
         internal static KivEvent Read(string name, string json, IReadOnlyList<byte[]> payloads)
         {
-            var body = json.Length == 0 ? JsonValue.Null : JsonValue.Parse(json);
             switch (name)
             {
-                case "KivEventHandler_onLinkStateEvent_6d5317f": return new LinkStateEventArgs(name, json, payloads, body);
-                case "KivEventHandler_onMessageEvent_ce5f8f5": return new MessageEventArgs(name, json, payloads, body);
-                case "KivEventHandler_onPresenceEvent_32b5db1": return new PresenceEventArgs(name, json, payloads, body);
-                case "KivEventHandler_onTopicEvent_b4e4bd7": return new TopicEventArgs(name, json, payloads, body);
-                case "KivEventHandler_onLockEvent_5e7fbef": return new LockEventArgs(name, json, payloads, body);
-                case "KivEventHandler_onStorageEvent_4304228": return new StorageEventArgs(name, json, payloads, body);
-                case "KivEventHandler_onTokenEvent_ec6a1f1": return new TokenEventArgs(name, json, payloads, body);
-                case "KivEventHandler_onJoinResult_ce14e01": return new JoinResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onLeaveResult_ce14e01": return new LeaveResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onPublishTopicMessageResult_ce14e01": return new PublishTopicMessageResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onJoinTopicResult_bfd472e": return new JoinTopicResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onLeaveTopicResult_bfd472e": return new LeaveTopicResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onSubscribeTopicResult_ae281ad": return new SubscribeTopicResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onUnsubscribeTopicResult_ce14e01": return new UnsubscribeTopicResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onGetSubscribedUserListResult_79f7ec8": return new GetSubscribedUserListResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onConnectionStateChanged_ac0fd53": return new ConnectionStateChangedArgs(name, json, payloads, body);
-                case "KivEventHandler_onTokenPrivilegeWillExpire_3a2037f": return new TokenPrivilegeWillExpireArgs(name, json, payloads, body);
-                case "KivEventHandler_onSubscribeResult_edf84fc": return new SubscribeResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onUnsubscribeResult_edf84fc": return new UnsubscribeResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onPublishResult_4f46899": return new PublishResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onLoginResult_4f46899": return new LoginResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onLogoutResult_4f46899": return new LogoutResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onRenewTokenResult_e9203be": return new RenewTokenResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onSetChannelMetadataResult_7cb1a6e": return new SetChannelMetadataResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e": return new UpdateChannelMetadataResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e": return new RemoveChannelMetadataResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onGetChannelMetadataResult_d105bb5": return new GetChannelMetadataResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onSetUserMetadataResult_edf84fc": return new SetUserMetadataResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onUpdateUserMetadataResult_edf84fc": return new UpdateUserMetadataResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onRemoveUserMetadataResult_edf84fc": return new RemoveUserMetadataResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onGetUserMetadataResult_7065706": return new GetUserMetadataResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onSubscribeUserMetadataResult_edf84fc": return new SubscribeUserMetadataResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc": return new UnsubscribeUserMetadataResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onSetLockResult_01034fa": return new SetLockResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onRemoveLockResult_01034fa": return new RemoveLockResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onReleaseLockResult_01034fa": return new ReleaseLockResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onAcquireLockResult_aad7ec0": return new AcquireLockResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onRevokeLockResult_01034fa": return new RevokeLockResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onGetLocksResult_6e98f5f": return new GetLocksResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onWhoNowResult_b070777": return new WhoNowResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onGetOnlineUsersResult_b070777": return new GetOnlineUsersResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onWhereNowResult_ae64023": return new WhereNowResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onGetUserChannelsResult_ae64023": return new GetUserChannelsResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onPresenceSetStateResult_4f46899": return new PresenceSetStateResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onPresenceRemoveStateResult_4f46899": return new PresenceRemoveStateResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onPresenceGetStateResult_3d764cc": return new PresenceGetStateResultArgs(name, json, payloads, body);
-                case "KivEventHandler_onGetHistoryMessagesResult_c5dd08c": return new GetHistoryMessagesResultArgs(name, json, payloads, body);
-                default: return new UnknownEvent(name, json, payloads, body);
+                case "KivEventHandler_onLinkStateEvent_6d5317f": return new LinkStateEventArgs(name, json, payloads);
+                case "KivEventHandler_onMessageEvent_ce5f8f5": return new MessageEventArgs(name, json, payloads);
+                case "KivEventHandler_onPresenceEvent_32b5db1": return new PresenceEventArgs(name, json, payloads);
+                case "KivEventHandler_onTopicEvent_b4e4bd7": return new TopicEventArgs(name, json, payloads);
+                case "KivEventHandler_onLockEvent_5e7fbef": return new LockEventArgs(name, json, payloads);
+                case "KivEventHandler_onStorageEvent_4304228": return new StorageEventArgs(name, json, payloads);
+                case "KivEventHandler_onTokenEvent_ec6a1f1": return new TokenEventArgs(name, json, payloads);
+                case "KivEventHandler_onJoinResult_ce14e01": return new JoinResultArgs(name, json, payloads);
+                case "KivEventHandler_onLeaveResult_ce14e01": return new LeaveResultArgs(name, json, payloads);
+                case "KivEventHandler_onPublishTopicMessageResult_ce14e01": return new PublishTopicMessageResultArgs(name, json, payloads);
+                case "KivEventHandler_onJoinTopicResult_bfd472e": return new JoinTopicResultArgs(name, json, payloads);
+                case "KivEventHandler_onLeaveTopicResult_bfd472e": return new LeaveTopicResultArgs(name, json, payloads);
+                case "KivEventHandler_onSubscribeTopicResult_ae281ad": return new SubscribeTopicResultArgs(name, json, payloads);
+                case "KivEventHandler_onUnsubscribeTopicResult_ce14e01": return new UnsubscribeTopicResultArgs(name, json, payloads);
+                case "KivEventHandler_onGetSubscribedUserListResult_79f7ec8": return new GetSubscribedUserListResultArgs(name, json, payloads);
+                case "KivEventHandler_onConnectionStateChanged_ac0fd53": return new ConnectionStateChangedArgs(name, json, payloads);
+                case "KivEventHandler_onTokenPrivilegeWillExpire_3a2037f": return new TokenPrivilegeWillExpireArgs(name, json, payloads);
+                case "KivEventHandler_onSubscribeResult_edf84fc": return new SubscribeResultArgs(name, json, payloads);
+                case "KivEventHandler_onUnsubscribeResult_edf84fc": return new UnsubscribeResultArgs(name, json, payloads);
+                case "KivEventHandler_onPublishResult_4f46899": return new PublishResultArgs(name, json, payloads);
+                case "KivEventHandler_onLoginResult_4f46899": return new LoginResultArgs(name, json, payloads);
+                case "KivEventHandler_onLogoutResult_4f46899": return new LogoutResultArgs(name, json, payloads);
+                case "KivEventHandler_onRenewTokenResult_e9203be": return new RenewTokenResultArgs(name, json, payloads);
+                case "KivEventHandler_onSetChannelMetadataResult_7cb1a6e": return new SetChannelMetadataResultArgs(name, json, payloads);
+                case "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e": return new UpdateChannelMetadataResultArgs(name, json, payloads);
+                case "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e": return new RemoveChannelMetadataResultArgs(name, json, payloads);
+                case "KivEventHandler_onGetChannelMetadataResult_d105bb5": return new GetChannelMetadataResultArgs(name, json, payloads);
+                case "KivEventHandler_onSetUserMetadataResult_edf84fc": return new SetUserMetadataResultArgs(name, json, payloads);
+                case "KivEventHandler_onUpdateUserMetadataResult_edf84fc": return new UpdateUserMetadataResultArgs(name, json, payloads);
+                case "KivEventHandler_onRemoveUserMetadataResult_edf84fc": return new RemoveUserMetadataResultArgs(name, json, payloads);
+                case "KivEventHandler_onGetUserMetadataResult_7065706": return new GetUserMetadataResultArgs(name, json, payloads);
+                case "KivEventHandler_onSubscribeUserMetadataResult_edf84fc": return new SubscribeUserMetadataResultArgs(name, json, payloads);
+                case "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc": return new UnsubscribeUserMetadataResultArgs(name, json, payloads);
+                case "KivEventHandler_onSetLockResult_01034fa": return new SetLockResultArgs(name, json, payloads);
+                case "KivEventHandler_onRemoveLockResult_01034fa": return new RemoveLockResultArgs(name, json, payloads);
+                case "KivEventHandler_onReleaseLockResult_01034fa": return new ReleaseLockResultArgs(name, json, payloads);
+                case "KivEventHandler_onAcquireLockResult_aad7ec0": return new AcquireLockResultArgs(name, json, payloads);
+                case "KivEventHandler_onRevokeLockResult_01034fa": return new RevokeLockResultArgs(name, json, payloads);
+                case "KivEventHandler_onGetLocksResult_6e98f5f": return new GetLocksResultArgs(name, json, payloads);
+                case "KivEventHandler_onWhoNowResult_b070777": return new WhoNowResultArgs(name, json, payloads);
+                case "KivEventHandler_onGetOnlineUsersResult_b070777": return new GetOnlineUsersResultArgs(name, json, payloads);
+                case "KivEventHandler_onWhereNowResult_ae64023": return new WhereNowResultArgs(name, json, payloads);
+                case "KivEventHandler_onGetUserChannelsResult_ae64023": return new GetUserChannelsResultArgs(name, json, payloads);
+                case "KivEventHandler_onPresenceSetStateResult_4f46899": return new PresenceSetStateResultArgs(name, json, payloads);
+                case "KivEventHandler_onPresenceRemoveStateResult_4f46899": return new PresenceRemoveStateResultArgs(name, json, payloads);
+                case "KivEventHandler_onPresenceGetStateResult_3d764cc": return new PresenceGetStateResultArgs(name, json, payloads);
+                case "KivEventHandler_onGetHistoryMessagesResult_c5dd08c": return new GetHistoryMessagesResultArgs(name, json, payloads);
+                default: return new UnknownEvent(name, json, payloads);
             }
         }
     }
