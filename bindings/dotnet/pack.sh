@@ -23,15 +23,16 @@ mkdir -p "$STAGE/wrapper/runtimes/linux-x64/native" "$STAGE/loopback/runtimes/li
 cp -L "$lib/libVelmoKivWrapper.so" "$STAGE/wrapper/runtimes/linux-x64/native/libVelmoKivWrapper.so"
 cp -L "$lib/$sdk_soname" "$STAGE/loopback/runtimes/linux-x64/native/$sdk_soname"
 
-win_dll=$(find "$WINDOWS_BUILD_DIR" -maxdepth 2 -name VelmoKivWrapper.dll 2>/dev/null | head -1 || true)
-win_sdk=$(find "$WINDOWS_BUILD_DIR" -maxdepth 3 -name velmo_kiv_sdk.dll 2>/dev/null | head -1 || true)
-if [ -n "$win_dll" ] && [ -n "$win_sdk" ]; then
+# The Windows build puts every DLL into its bin/ folder.
+win_dll=$WINDOWS_BUILD_DIR/bin/VelmoKivWrapper.dll
+win_sdk=$WINDOWS_BUILD_DIR/bin/velmo_kiv_sdk.dll
+if [ -f "$win_dll" ] && [ -f "$win_sdk" ]; then
   mkdir -p "$STAGE/wrapper/runtimes/win-x86/native" "$STAGE/loopback/runtimes/win-x86/native"
   cp "$win_dll" "$STAGE/wrapper/runtimes/win-x86/native/VelmoKivWrapper.dll"
   cp "$win_sdk" "$STAGE/loopback/runtimes/win-x86/native/velmo_kiv_sdk.dll"
   echo "== win-x86: $win_dll"
 else
-  echo "== win-x86 MISSING: no VelmoKivWrapper.dll in $WINDOWS_BUILD_DIR (run scripts/windows-test.sh);" \
+  echo "== win-x86 MISSING: no $win_dll or $win_sdk (run scripts/windows-test.sh);" \
        "the packages carry linux-x64 only"
 fi
 
