@@ -40,6 +40,10 @@ case "${1:-}" in
   test)
     install_packages
     build
+    if ! command -v dotnet >/dev/null; then
+      echo "== dotnet not found: the .NET binding's tests (bindings/dotnet) are NOT run;" \
+           "install the .NET SDK to run them"
+    fi
     cd "$BUILD_DIR" && ctest --output-on-failure -j "$JOBS"
     ;;
   *)

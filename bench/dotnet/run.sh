@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Events per second into C# handlers against a plain C host, in one run:
+#   bench/dotnet/run.sh [N=10000] [ROUNDS=3]
+# Needs the library built in $BUILD_DIR (default build). Prints each round and
+# the best rate of each host with their ratio.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+BUILD_DIR=$(cd "${BUILD_DIR:-build}" && pwd)
+N=${1:-10000}
+ROUNDS=${2:-3}
+export DOTNET_CLI_TELEMETRY_OPTOUT=1 DOTNET_NOLOGO=1
+export VELMO_KIV_LIBRARY=$BUILD_DIR/libVelmoKivWrapper.so
+cc -O2 -std=c11 -D_POSIX_C_SOURCE=200809L -Iinclude bench/dotnet/host_event_rate.c \
+  -L"$BUILD_DIR" -lVelmoKivWrapper -Wl,-rpath,"$BUILD_DIR" -o "$BUILD_DIR/host_event_rate"
+dotnet build bench/dotnet/EventRate -c Release -v quiet --nologo >/dev/null
+best() { sort -t= -k2 -n | tail -1 | sed 's/.*= \([0-9]*\) events.*/\1/'; }
+c_runs=() ; net_runs=()
+for _ in $(seq "$ROUNDS"); do
+  c_runs+=("$("$BUILD_DIR/host_event_rate" "$N" | grep 'c host')")
+  net_runs+=("$(dotnet bench/dotnet/EventRate/bin/Release/net10.0/EventRate.dll "$N" | grep 'dotnet host')")
+done
+printf '%s\n' "${c_runs[@]}" "${net_runs[@]}"
+c=$(printf '%s\n' "${c_runs[@]}" | best)
+net=$(printf '%s\n' "${net_runs[@]}" | best)
+awk -v c="$c" -v n="$net" 'BEGIN { printf "best: c host %d events/s, dotnet host %d events/s, ratio %.2f (goal >= 0.50)\n", c, n, n / c }'

@@ -1,0 +1,60 @@
+using System;
+using System.Collections.Generic;
+using VelmoKiv.Json;
+
+namespace VelmoKiv
+{
+    /// <summary>
+    /// An event of the library, copied out of the SDK's callback: its name,
+    /// its JSON body and its payload bytes. Each event of the catalogue has its
+    /// own subclass with typed properties.
+    /// </summary>
+    public abstract class KivEvent : EventArgs
+    {
+        private static readonly IReadOnlyList<byte[]> NoPayloads = Array.Empty<byte[]>();
+
+        protected KivEvent(string name, string json, IReadOnlyList<byte[]> payloads)
+        {
+            Name = name;
+            Json = json;
+            Payloads = payloads ?? NoPayloads;
+        }
+
+        /// <summary>The event name, e.g. "KivEventHandler_onLoginResult_4f46899".</summary>
+        public string Name { get; }
+
+        /// <summary>The event's JSON body as the library wrote it.</summary>
+        public string Json { get; }
+
+        /// <summary>Payload bytes (one for a message event, one per message of a history result).</summary>
+        public IReadOnlyList<byte[]> Payloads { get; }
+
+        /// <summary>The parsed body; throws FormatException when the JSON is malformed.</summary>
+        internal JsonValue Body() => Json.Length == 0 ? JsonValue.Null : JsonValue.Parse(Json);
+
+        internal virtual ulong? RequestIdOrNull => null;
+        internal virtual int ErrorCodeOrZero => 0;
+    }
+
+    /// <summary>An event whose name the binding does not know.</summary>
+    public sealed class UnknownEvent : KivEvent
+    {
+        internal UnknownEvent(string name, string json, IReadOnlyList<byte[]> payloads)
+            : base(name, json, payloads) { }
+    }
+
+    /// <summary>A handler threw: the binding caught it so it never reached the library.</summary>
+    public sealed class HandlerFailedEventArgs : EventArgs
+    {
+        internal HandlerFailedEventArgs(KivEvent ev, Exception exception)
+        {
+            Event = ev;
+            Exception = exception;
+        }
+
+        /// <summary>The event being handled, or null when the event itself could not be read.</summary>
+        public KivEvent Event { get; }
+
+        public Exception Exception { get; }
+    }
+}
