@@ -1,5 +1,7 @@
 # Compiles and runs the C consumer with the flags pkg-config gives for the
-# installed tree. Arguments: PREFIX LIBDIR SOURCE WORK_DIR C_COMPILER PKG_CONFIG VERSION
+# installed tree; the SDK (the installed stand-in) is found through the
+# host's run path. Arguments: PREFIX LIBDIR SOURCE WORK_DIR C_COMPILER PKG_CONFIG
+# VERSION SDK_DIR
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 set(ENV{PKG_CONFIG_PATH} "${PREFIX}/${LIBDIR}/pkgconfig")
@@ -32,7 +34,7 @@ separate_arguments(cflags UNIX_COMMAND "${cflags}")
 separate_arguments(libs UNIX_COMMAND "${libs}")
 execute_process(
   COMMAND "${C_COMPILER}" ${cflags} "${SOURCE}" -o "${WORK_DIR}/pc_host" ${libs}
-          "-Wl,-rpath,${libdir}"
+          "-Wl,-rpath,${libdir}" "-Wl,-rpath,${SDK_DIR}"
   RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "compiling with pkg-config flags failed: ${rc}")
