@@ -19,11 +19,14 @@ function(velmo_split_debug_info target)
     message(FATAL_ERROR "VELMO_SPLIT_DEBUG_INFO needs objcopy (CMAKE_OBJCOPY)")
   endif()
   # The debug link records the bare file name and a checksum of the .debug
-  # file, so it is added from inside the output folder.
+  # file, so it is added from inside the output folder. objcopy stamps the PE
+  # files it writes with SOURCE_DATE_EPOCH, else with the current time; 0
+  # keeps the header free of a time stamp, as the linker left it.
+  set(objcopy ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY})
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}>
+    COMMAND ${objcopy} --only-keep-debug $<TARGET_FILE_NAME:${target}>
             $<TARGET_FILE_NAME:${target}>.debug
-    COMMAND ${CMAKE_OBJCOPY} --strip-unneeded
+    COMMAND ${objcopy} --strip-unneeded
             --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
             $<TARGET_FILE_NAME:${target}>
     WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
