@@ -7,6 +7,8 @@
 # Included once from the top CMakeLists.txt, after the targets exist.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
+# What ships is stripped, with its .debug file (cmake/debug-info.cmake); the
+# stand-in's is set up in loopback_sdk/.
 velmo_split_debug_info(VelmoKivWrapper)
 
 set(VELMO_LOOPBACK_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/VelmoKivWrapper/loopback CACHE STRING
@@ -39,11 +41,9 @@ install(TARGETS VelmoKivWrapper
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# Options before any artifact kind hold for all of its files.
 install(TARGETS velmo_kiv_sdk
-  RUNTIME DESTINATION ${VELMO_LOOPBACK_INSTALL_DIR}
-  LIBRARY DESTINATION ${VELMO_LOOPBACK_INSTALL_DIR}
-  ARCHIVE DESTINATION ${VELMO_LOOPBACK_INSTALL_DIR}
-  COMPONENT loopback EXCLUDE_FROM_ALL)
+  DESTINATION ${VELMO_LOOPBACK_INSTALL_DIR} COMPONENT loopback EXCLUDE_FROM_ALL)
 
 # Each library's .debug file beside it (cmake/debug-info.cmake).
 velmo_debug_info_file(VelmoKivWrapper wrapper_debug)

@@ -51,6 +51,7 @@ fi
 
 # File times in the archives, and anything else that asks for a date.
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+revision=$(git rev-parse HEAD)
 export SOURCE_DATE_EPOCH
 
 rm -rf "$RELEASE_DIR" "$DIST"
@@ -78,7 +79,7 @@ build win32 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/i686-w64-mingw32.cmake
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$release_dir/win32/CMakeCache.txt")
 [ -n "$version" ] || { echo "release.sh: no project version in the cache" >&2; exit 1; }
-revision=$(git rev-parse HEAD)
+
 
 # The Windows archive carries no CMake package or pkg-config file: they would
 # hand MSVC projects MinGW's import library.
@@ -130,7 +131,6 @@ tar --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owne
 (cd "$DIST" && sha256sum "$win_name.zip" "$linux_name.tar.gz" >SHA256SUMS)
 
 echo "== checking the archives"
-python3 tests/packaging/check_release.py --dist "$DIST" --version "$version" \
-  --epoch "$SOURCE_DATE_EPOCH" --unpack-to "$release_dir/unpacked" \
-  --forbid "$PWD" --forbid "$release_dir"
+python3 tests/packaging/check_release.py "$DIST" "$version" "$SOURCE_DATE_EPOCH" \
+  "$release_dir/unpacked" "$PWD" "$release_dir"
 cat "$DIST/SHA256SUMS"

@@ -1,6 +1,6 @@
 # Compiles and runs the C consumer with the flags pkg-config gives for the
-# installed tree; the SDK (the installed stand-in) is found through the
-# host's run path. Arguments: PREFIX LIBDIR SOURCE WORK_DIR C_COMPILER PKG_CONFIG
+# installed tree; the SDK is the installed stand-in, found through -rpath-link
+# when linking and LD_LIBRARY_PATH when running. Arguments: PREFIX LIBDIR SOURCE WORK_DIR C_COMPILER PKG_CONFIG
 # VERSION SDK_DIR
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
@@ -34,11 +34,12 @@ separate_arguments(cflags UNIX_COMMAND "${cflags}")
 separate_arguments(libs UNIX_COMMAND "${libs}")
 execute_process(
   COMMAND "${C_COMPILER}" ${cflags} "${SOURCE}" -o "${WORK_DIR}/pc_host" ${libs}
-          "-Wl,-rpath,${libdir}" "-Wl,-rpath,${SDK_DIR}"
+          "-Wl,-rpath,${libdir}" "-Wl,-rpath-link,${SDK_DIR}"
   RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "compiling with pkg-config flags failed: ${rc}")
 endif()
+set(ENV{LD_LIBRARY_PATH} "${SDK_DIR}")
 execute_process(COMMAND "${WORK_DIR}/pc_host" RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "pc_host failed: ${rc}")
