@@ -13,6 +13,10 @@ add_compile_options(
   "-ffile-prefix-map=${PROJECT_SOURCE_DIR}=."
   "-ffile-prefix-map=${PROJECT_BINARY_DIR}=./build")
 
+# The run path of build-tree binaries relative to $ORIGIN: an absolute one
+# would size the string table that install later rewrites by the folder's name.
+set(CMAKE_BUILD_RPATH_USE_ORIGIN ON)
+
 if(WIN32 AND CMAKE_C_COMPILER_ID STREQUAL "GNU")
   # The PE header's time stamp would differ on every link.
   string(APPEND CMAKE_SHARED_LINKER_FLAGS " -Wl,--no-insert-timestamp")
