@@ -1,9 +1,18 @@
-# Install rules: the library and the stand-in SDK, the public headers, a CMake
+# Install rules: the library with its debug file, the public headers, a CMake
 # package (find_package(VelmoKivWrapper) -> VelmoKivWrapper::VelmoKivWrapper)
-# and a pkg-config file. Included once from the top CMakeLists.txt, after the
-# targets exist.
+# and a pkg-config file. The loopback stand-in SDK only when asked for, as the
+# component "loopback", in a folder of its own: under the real SDK's name
+# beside the wrapper it would shadow or replace the vendor's library.
+#   cmake --install build --component loopback
+# Included once from the top CMakeLists.txt, after the targets exist.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
+# What ships is stripped, with its .debug file (cmake/debug-info.cmake); the
+# stand-in's is set up in loopback_sdk/.
+velmo_split_debug_info(VelmoKivWrapper)
+
+set(VELMO_LOOPBACK_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/VelmoKivWrapper/loopback CACHE STRING
+  "Where the component 'loopback' puts the stand-in SDK, relative to the prefix")
 
 set(VELMO_CMAKE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/VelmoKivWrapper)
 
@@ -13,17 +22,14 @@ set_target_properties(VelmoKivWrapper velmo_kiv_sdk PROPERTIES
   VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 
 if(WIN32)
-  # The .def files that fix each DLL's export table (cmake/windows-dlls.cmake)
-  # go beside the import libraries, for hosts that make their own.
-  foreach(def_var IN ITEMS VELMO_WRAPPER_DEF VELMO_SDK_DEF)
-    if(DEFINED ${def_var})
-      install(FILES ${${def_var}} DESTINATION ${CMAKE_INSTALL_LIBDIR})
-    else()
-      message(WARNING "${def_var} is not set: its .def file is not installed")
-    endif()
-  endforeach()
+  # The .def that fixes the DLL's export table (cmake/windows-dlls.cmake) and
+  # the MSVC import library made from it go beside MinGW's import library.
+  install(FILES ${VELMO_WRAPPER_DEF} ${VELMO_MSVC_IMPORT_LIBRARY}
+    DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(FILES ${VELMO_SDK_DEF} DESTINATION ${VELMO_LOOPBACK_INSTALL_DIR}
+    COMPONENT loopback EXCLUDE_FROM_ALL)
 elseif(NOT APPLE)
-  # The installed library finds the stand-in SDK beside itself.
+  # The installed library finds the SDK beside itself.
   set_target_properties(VelmoKivWrapper PROPERTIES INSTALL_RPATH "$ORIGIN")
 endif()
 
@@ -35,10 +41,23 @@ install(TARGETS VelmoKivWrapper
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# Options before any artifact kind hold for all of its files.
 install(TARGETS velmo_kiv_sdk
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  DESTINATION ${VELMO_LOOPBACK_INSTALL_DIR} COMPONENT loopback EXCLUDE_FROM_ALL)
+
+# Each library's .debug file beside it (cmake/debug-info.cmake).
+velmo_debug_info_file(VelmoKivWrapper wrapper_debug)
+velmo_debug_info_file(velmo_kiv_sdk sdk_debug)
+if(wrapper_debug)
+  if(WIN32)
+    set(wrapper_debug_dir ${CMAKE_INSTALL_BINDIR})
+  else()
+    set(wrapper_debug_dir ${CMAKE_INSTALL_LIBDIR})
+  endif()
+  install(FILES ${wrapper_debug} DESTINATION ${wrapper_debug_dir})
+  install(FILES ${sdk_debug} DESTINATION ${VELMO_LOOPBACK_INSTALL_DIR}
+    COMPONENT loopback EXCLUDE_FROM_ALL)
+endif()
 
 install(FILES
   ${PROJECT_SOURCE_DIR}/include/velmo_kiv_wrapper.h

@@ -4,8 +4,22 @@
 # the test programs and the host tools, and runs every test under Wine in a
 # fresh prefix inside the build folder. docs/windows.md describes the checks.
 #   scripts/windows-test.sh          BUILD_DIR (default build-windows), JOBS (default nproc)
+#   scripts/windows-test.sh --dlls-from dist/VelmoKivWrapper-<version>-win32.zip
+#       the same, with the two DLLs of that release archive in place of the
+#       built ones, so that what ships is what the tests load
+#   scripts/windows-test.sh --install-only
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+dlls_from=""
+install_only=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --dlls-from) dlls_from=$(realpath "$2"); shift 2 ;;
+    --install-only) install_only=1; shift ;;
+    *) echo "usage: $0 [--dlls-from <win32 zip>] [--install-only]" >&2; exit 2 ;;
+  esac
+done
 
 BUILD_DIR=${BUILD_DIR:-build-windows}
 JOBS=${JOBS:-$(nproc)}
@@ -16,7 +30,7 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install o
 
 install_packages() {
   local wanted=(cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-                binutils-mingw-w64-i686 wine wine32:i386 googletest
+                binutils-mingw-w64-i686 wine wine32:i386 googletest llvm unzip
                 nlohmann-json3-dev libspdlog-dev libfmt-dev)
   local missing=()
   for p in "${wanted[@]}"; do installed "$p" || missing+=("$p"); done
@@ -32,9 +46,10 @@ install_packages() {
 }
 
 install_packages
+[ "$install_only" = 1 ] && exit 0
 
 echo "== configuring $BUILD_DIR for i686-w64-mingw32"
-cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMO_BUILD_TESTS=ON \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/i686-w64-mingw32.cmake" >/dev/null
 
 # A fresh prefix each run, made before the build in case a build step starts
@@ -50,6 +65,16 @@ echo "== creating the Wine prefix $WINEPREFIX"
 
 echo "== building"
 cmake --build "$BUILD_DIR" -j "$JOBS"
+
+if [ -n "$dlls_from" ]; then
+  # The archive's DLLs go where the built ones were: every test program and
+  # check in bin/ then loads or reads them.
+  shipped="$BUILD_DIR/shipped"
+  rm -rf "$shipped" && mkdir -p "$shipped"
+  unzip -q "$dlls_from" -d "$shipped"
+  echo "== testing the DLLs of $(basename "$dlls_from")"
+  cp "$shipped"/*/bin/VelmoKivWrapper.dll "$shipped"/*/loopback/velmo_kiv_sdk.dll "$BUILD_DIR/bin/"
+fi
 
 echo "== testing under Wine"
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$JOBS"

@@ -1,13 +1,26 @@
-# Installs the build tree into an empty prefix and checks what landed there.
-# Arguments: BUILD_DIR PREFIX CONFIG LIBDIR INCLUDEDIR VERSION READELF and, per
-# library (WRAPPER, SDK): <LIB>_FILE, <LIB>_SONAME, <LIB>_LINK file names.
+# Installs the build tree into an empty prefix and checks what landed there:
+# first the default install, which must leave the stand-in SDK out, then the
+# component "loopback", which puts it into LOOPBACK_DIR only.
+# Arguments: BUILD_DIR PREFIX CONFIG LIBDIR INCLUDEDIR LOOPBACK_DIR VERSION
+# READELF and, per library (WRAPPER, SDK): <LIB>_FILE, <LIB>_SONAME, <LIB>_LINK
+# file names.
 file(REMOVE_RECURSE "${PREFIX}")
-execute_process(
-  COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}" --config "${CONFIG}"
-  RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "cmake --install failed: ${rc}")
+function(install_component)
+  execute_process(
+    COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}" --config "${CONFIG}"
+            ${ARGN}
+    RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cmake --install ${ARGN} failed: ${rc}")
+  endif()
+endfunction()
+
+install_component()
+file(GLOB_RECURSE stand_in RELATIVE "${PREFIX}" "${PREFIX}/*velmo_kiv_sdk.so*")
+if(stand_in)
+  message(FATAL_ERROR "the default install holds the stand-in SDK: ${stand_in}")
 endif()
+install_component(--component loopback)
 
 set(missing "")
 foreach(path IN ITEMS
@@ -22,7 +35,7 @@ foreach(path IN ITEMS
     ${LIBDIR}/cmake/VelmoKivWrapper/VelmoKivWrapperTargets.cmake
     ${LIBDIR}/pkgconfig/velmo-kiv-wrapper.pc
     ${LIBDIR}/${WRAPPER_FILE} ${LIBDIR}/${WRAPPER_SONAME} ${LIBDIR}/${WRAPPER_LINK}
-    ${LIBDIR}/${SDK_FILE} ${LIBDIR}/${SDK_SONAME} ${LIBDIR}/${SDK_LINK})
+    ${LOOPBACK_DIR}/${SDK_FILE} ${LOOPBACK_DIR}/${SDK_SONAME} ${LOOPBACK_DIR}/${SDK_LINK})
   if(NOT EXISTS "${PREFIX}/${path}")
     list(APPEND missing ${path})
   endif()
@@ -32,15 +45,17 @@ if(missing)
 endif()
 
 # The unversioned and SONAME names are links to the one versioned file.
+set(WRAPPER_DIR ${LIBDIR})
+set(SDK_DIR ${LOOPBACK_DIR})
 foreach(lib IN ITEMS WRAPPER SDK)
   if(NOT ${lib}_FILE MATCHES "\\.so\\.${VERSION}$")
     message(FATAL_ERROR "${${lib}_FILE} does not carry the version ${VERSION}")
   endif()
   foreach(link IN ITEMS ${${lib}_SONAME} ${${lib}_LINK})
-    if(NOT IS_SYMLINK "${PREFIX}/${LIBDIR}/${link}")
+    if(NOT IS_SYMLINK "${PREFIX}/${${lib}_DIR}/${link}")
       message(FATAL_ERROR "${link} is not a link")
     endif()
-    file(REAL_PATH "${PREFIX}/${LIBDIR}/${link}" target)
+    file(REAL_PATH "${PREFIX}/${${lib}_DIR}/${link}" target)
     get_filename_component(target "${target}" NAME)
     if(NOT target STREQUAL "${${lib}_FILE}")
       message(FATAL_ERROR "${link} leads to ${target}, expected ${${lib}_FILE}")
@@ -49,7 +64,7 @@ foreach(lib IN ITEMS WRAPPER SDK)
 endforeach()
 
 # The installed library names its SONAME, needs the SDK by its SONAME, and
-# finds it beside itself.
+# looks for it beside itself, where the vendor's library goes.
 execute_process(COMMAND "${READELF}" -d "${PREFIX}/${LIBDIR}/${WRAPPER_FILE}"
   OUTPUT_VARIABLE dynamic RESULT_VARIABLE rc)
 foreach(entry IN ITEMS "soname: [${WRAPPER_SONAME}]" "Shared library: [${SDK_SONAME}]"

@@ -1,5 +1,7 @@
 # Compiles and runs the C consumer with the flags pkg-config gives for the
-# installed tree. Arguments: PREFIX LIBDIR SOURCE WORK_DIR C_COMPILER PKG_CONFIG VERSION
+# installed tree; the SDK is the installed stand-in, found through -rpath-link
+# when linking and LD_LIBRARY_PATH when running. Arguments: PREFIX LIBDIR SOURCE WORK_DIR C_COMPILER PKG_CONFIG
+# VERSION SDK_DIR
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 set(ENV{PKG_CONFIG_PATH} "${PREFIX}/${LIBDIR}/pkgconfig")
@@ -32,11 +34,12 @@ separate_arguments(cflags UNIX_COMMAND "${cflags}")
 separate_arguments(libs UNIX_COMMAND "${libs}")
 execute_process(
   COMMAND "${C_COMPILER}" ${cflags} "${SOURCE}" -o "${WORK_DIR}/pc_host" ${libs}
-          "-Wl,-rpath,${libdir}"
+          "-Wl,-rpath,${libdir}" "-Wl,-rpath-link,${SDK_DIR}"
   RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "compiling with pkg-config flags failed: ${rc}")
 endif()
+set(ENV{LD_LIBRARY_PATH} "${SDK_DIR}")
 execute_process(COMMAND "${WORK_DIR}/pc_host" RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "pc_host failed: ${rc}")
