@@ -60,6 +60,8 @@ int main(int argc, char** argv) {
   call(sender, "KivClient_create", "{\"config\":{\"appId\":\"bench\",\"userId\":\"c-sender\"}}", sink);
   call(receiver, "KivClient_create", "{\"config\":{\"appId\":\"bench\",\"userId\":\"c-receiver\"}}",
        sink);
+  /* Log off: the rate of events, not of log lines. */
+  call(sender, "KivClient_setLogLevel", "{\"level\":0}", NULL);
   call(sender, "KivClient_login_1fa04dd", "{\"token\":\"t\"}", NULL);
   call(receiver, "KivClient_login_1fa04dd", "{\"token\":\"t\"}", NULL);
   wait_results(2);

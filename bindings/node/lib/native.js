@@ -10,6 +10,7 @@ const koffi = require('koffi');
 const LIBRARY_ENV = 'VELMO_KIV_LIBRARY';
 const QUEUE_ENV = 'VELMO_KIV_NODE_QUEUE';
 const RESULT_BUFFER_SIZE = 65536;
+const SDK_FILE = /^(lib)?velmo_kiv_sdk\.(dll|so\.\d+|dylib)$/;
 
 const FILE_NAMES = {
   win32: { library: 'VelmoKivWrapper.dll', queue: 'VelmoKivNodeQueue.dll' },
@@ -57,6 +58,11 @@ function load() {
       process.env.PATH = `${folder};${process.env.PATH || ''}`;
     }
   }
+  // The SDK beside the wrapper (as in prebuilds/) is loaded first, so that the
+  // wrapper's dependency on it is met without a search path.
+  const folder = path.dirname(path.resolve(libraryPath));
+  const sdk = fs.readdirSync(folder).find((f) => SDK_FILE.test(f));
+  if (sdk) koffi.load(path.join(folder, sdk));
   const library = koffi.load(libraryPath);
   const queue = koffi.load(queuePath);
   const cdecl = (lib, signature) => lib.func(signature);

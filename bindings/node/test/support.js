@@ -31,6 +31,7 @@ async function login(userId) {
   const engine = newEngine();
   const created = engine.client.create({ config: { appId: APP_ID, userId } });
   if (created.result !== 0) throw new Error(`create failed: ${JSON.stringify(created)}`);
+  engine.client.setLogLevel({ level: 0 }); // keeps the test output readable
   await engine.client.login({ token: `token-${userId}` });
   return engine;
 }
