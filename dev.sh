@@ -38,6 +38,8 @@ case "${1:-}" in
     ;;
   test)
     install_packages
+    command -v node >/dev/null ||
+      echo "== node not found: the Node.js binding's tests are skipped (install nodejs and npm)"
     build
     cd "$BUILD_DIR" && ctest --output-on-failure -j "$JOBS"
     ;;
