@@ -26,8 +26,9 @@ soname=$(objdump -p "$sdk" | awk '/SONAME/ {print $2}')
 stage linux-x64 "$LINUX_BUILD/libVelmoKivWrapper.so" "$LINUX_BUILD/bindings/node/libVelmoKivNodeQueue.so"
 cp -L "$sdk" "$PACKAGE/prebuilds/linux-x64/$soname"
 if [ -n "$WINDOWS_BUILD" ]; then
-  stage win32-ia32 "$WINDOWS_BUILD/VelmoKivWrapper.dll" "$WINDOWS_BUILD/loopback_sdk/velmo_kiv_sdk.dll" \
-    "$WINDOWS_BUILD/bindings/node/VelmoKivNodeQueue.dll"
+  # The Windows build puts every DLL and program into bin/.
+  stage win32-ia32 "$WINDOWS_BUILD/bin/VelmoKivWrapper.dll" "$WINDOWS_BUILD/bin/velmo_kiv_sdk.dll" \
+    "$WINDOWS_BUILD/bin/VelmoKivNodeQueue.dll"
 else
   echo "no Windows build given: the package holds linux-x64 only" >&2
 fi
