@@ -3,7 +3,7 @@
 // requests settled by their result events, and events through EventEmitter.
 
 const { EventEmitter } = require('node:events');
-const { load, RESULT_BUFFER_SIZE } = require('./native');
+const { load } = require('./native');
 const { eventPump, existingPump } = require('./event_pump');
 const { checkParams, withLength } = require('./params');
 const description = require('./api.generated');
@@ -47,7 +47,6 @@ class Engine extends EventEmitter {
     const { tag, sink } = pump.register(this);
     this._native = { pump, handle, tag, sink };
     openEngines.add(this._native);
-    this._result = Buffer.alloc(RESULT_BUFFER_SIZE);
     this._pending = new Map(); // requestId text -> { api, resolve, reject }
     this._listening = false;
     collected.register(this, this._native, this);
@@ -86,20 +85,22 @@ class Engine extends EventEmitter {
     }
     const text =
       params === undefined || params === null ? null : typeof params === 'string' ? params : JSON.stringify(params);
-    // NUL-terminated, with paramsLength in UTF-8 bytes (not UTF-16 units).
-    const bytes = text === null ? null : Buffer.from(`${text}\0`, 'utf8');
-    this._result[0] = 0;
-    const code = this._native.pump.native.callApi(handle, {
+    if (text !== null && text.includes('\0')) {
+      // It would end the text early, and the library would read past it.
+      throw new TypeError('parameter text must not hold NUL characters');
+    }
+    const native = this._native.pump.native;
+    // paramsLength is in UTF-8 bytes, not UTF-16 units; koffi passes the
+    // text NUL-terminated.
+    const code = native.call(
+      handle,
       apiName,
-      params: bytes,
-      paramsLength: bytes ? bytes.length - 1 : 0,
-      resultBuffer: this._result,
-      buffers: buffer === null ? null : [buffer],
-      bufferLengths: buffer === null ? null : [Buffer.isBuffer(buffer) ? buffer.length : 0],
-      bufferCount: buffer === null ? 0 : 1,
-    });
-    const end = this._result.indexOf(0);
-    const raw = this._result.toString('utf8', 0, end < 0 ? RESULT_BUFFER_SIZE - 1 : end);
+      text,
+      text === null ? 0 : Buffer.byteLength(text, 'utf8'),
+      buffer,
+      buffer === null || !Buffer.isBuffer(buffer) ? 0 : buffer.length,
+    );
+    const raw = native.result() || '';
     let result = null;
     if (raw) {
       try {

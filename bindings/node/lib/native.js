@@ -1,6 +1,6 @@
 'use strict';
 // The two native libraries through koffi: the wrapper's exports that the
-// binding uses, and the binding's own event-queue library. Both are looked up
+// binding uses, and the binding's own library (event queue and calls). Both are looked up
 // in the environment first, then in the package's prebuilds/<platform>-<arch>.
 
 const path = require('node:path');
@@ -9,7 +9,6 @@ const koffi = require('koffi');
 
 const LIBRARY_ENV = 'VELMO_KIV_LIBRARY';
 const QUEUE_ENV = 'VELMO_KIV_NODE_QUEUE';
-const RESULT_BUFFER_SIZE = 65536;
 const SDK_FILE = /^(lib)?velmo_kiv_sdk\.(dll|so\.\d+|dylib)$/;
 
 const FILE_NAMES = {
@@ -33,16 +32,6 @@ function locate(envName, which) {
       `${process.platform}-${process.arch}; set ${envName} to the built library`,
   );
 }
-
-const ApiParam = koffi.struct('ApiParam', {
-  apiName: 'const char *',
-  params: 'void *',
-  paramsLength: 'uint32_t',
-  resultBuffer: 'void *',
-  buffers: 'void **',
-  bufferLengths: 'uint32_t *',
-  bufferCount: 'uint32_t',
-});
 
 let loaded = null;
 
@@ -71,7 +60,6 @@ function load() {
     queuePath,
     createEngine: cdecl(library, 'void *CreateQuonKivEngine(void *client)'),
     destroyEngine: cdecl(library, 'void DestroyQuonKivEngine(void *engine)'),
-    callApi: cdecl(library, 'int CallQuonKivApi(void *engine, ApiParam *param)'),
     errorReason: cdecl(library, 'const char *GetQuonKivErrorReason(int code)'),
     version: cdecl(library, 'const char *GetQuonKivVersion(_Out_ int *build)'),
     queueCreate: cdecl(queue, 'void *kiv_node_queue_create()'),
@@ -82,8 +70,15 @@ function load() {
     queueInterrupt: cdecl(queue, 'void kiv_node_queue_interrupt(void *queue)'),
     queueTake: cdecl(queue, 'int32_t kiv_node_queue_take(void *queue, void *out, uint32_t capacity)'),
     queueDropped: cdecl(queue, 'uint32_t kiv_node_queue_dropped(void *queue)'),
+    // CallQuonKivApi with the record and the result buffer kept natively.
+    call: cdecl(
+      queue,
+      'int32_t kiv_node_call(void *engine, const char *apiName, const char *params, ' +
+        'uint32_t paramsLength, void *buffer, uint32_t bufferLength)',
+    ),
+    result: cdecl(queue, 'const char *kiv_node_result()'),
   };
   return loaded;
 }
 
-module.exports = { load, RESULT_BUFFER_SIZE, LIBRARY_ENV, QUEUE_ENV, koffi };
+module.exports = { load, LIBRARY_ENV, QUEUE_ENV, koffi };
