@@ -121,10 +121,12 @@ class Engine extends EventEmitter {
     const checked = checkParams(api, params, payload);
     const { code, result, raw } = this.call(apiName, checked, payload);
     if (code !== api.code) throw new KivCallError(apiName, code, result);
-    if (api.mode !== 'async') return result;
-    if (result && result.result !== undefined && result.result !== 0) {
+    // A failure the SDK reported at once ("KivClient_create" with a refused
+    // configuration, a request it would not start) is an error too.
+    if (result && typeof result.result === 'number' && result.result !== 0) {
       throw new KivCallError(apiName, result.result, result);
     }
+    if (api.mode !== 'async') return result;
     const match = REQUEST_ID.exec(raw);
     if (!match) return Promise.resolve(result);
     return this._await(api, match[1]);

@@ -43,6 +43,8 @@ test('return codes become KivCallError with the code', () => {
     [() => engine.client.login({ token: 't' }), -7],
     [() => engine.invoke('KivClient_noSuchCall', {}), -1009],
     [() => engine.client.release(), -7],
+    // The loopback SDK refuses an empty user id with 4.
+    [() => engine.client.create({ config: { appId: 'a', userId: '' } }), 4],
   ];
   for (const [call, code] of cases) {
     assert.throws(call, (e) => e instanceof kiv.KivCallError && e.code === code);
