@@ -263,7 +263,7 @@ function moduleClass(prefix, apis) {
 
 const MODULES = {};
 for (const [accessor, prefix] of Object.entries(description.modules)) {
-  MODULES[accessor] = moduleClass(prefix, description.apis.filter((api) => api.prefix === prefix));
+  MODULES[accessor] = moduleClass(prefix, description.apis.filter((api) => api.module === prefix));
 }
 
 // Engines still open when the process exits are destroyed first, so that no

@@ -1,58 +1,89 @@
 'use strict';
 // Checks a call's parameters against the API description before the call,
-// naming the first key that is missing or of the wrong kind, and fills a
-// publish call's "length" from its payload.
+// naming the first key that is missing or of the wrong kind (record fields
+// and array elements by their path), and fills the keys the binding knows:
+// a payload's "length" and an array's count.
 
 const { KivParamsError } = require('./errors');
 const { records } = require('./api.generated');
 
 const isNumber = (v) => typeof v === 'number' && Number.isFinite(v);
+const isObject = (v) => v !== null && typeof v === 'object' && !Array.isArray(v);
 const KIND_CHECKS = {
   string: [(v) => typeof v === 'string', 'a string'],
-  integer: [(v) => isNumber(v), 'a number'],
-  unsigned: [(v) => isNumber(v), 'a number'],
-  unsigned64: [(v) => isNumber(v) || typeof v === 'bigint', 'a number'],
-  number: [(v) => isNumber(v), 'a number'],
-  length: [(v) => isNumber(v), 'a number'],
-  address: [(v) => isNumber(v), 'a number'],
+  integer: [isNumber, 'a number'],
+  unsigned: [isNumber, 'a number'],
+  integer64: [isNumber, 'a number'],
+  unsigned64: [isNumber, 'a number'],
+  number: [isNumber, 'a number'],
+  length: [isNumber, 'a number'],
+  address: [isNumber, 'a number'],
   boolean: [(v) => typeof v === 'boolean', 'true or false'],
-  object: [(v) => v !== null && typeof v === 'object' && !Array.isArray(v), 'an object'],
-  array: [(v) => Array.isArray(v), 'an array'],
+  object: [isObject, 'an object'],
+  array: [Array.isArray, 'an array'],
+  bytes: [(v) => Array.isArray(v) && v.every((b) => Number.isInteger(b) && b >= 0 && b <= 255), 'an array of numbers 0 to 255'],
 };
 
-function checkValue(apiName, path, kind, record, value) {
-  const check = KIND_CHECKS[kind];
-  if (check && !check[0](value)) throw new KivParamsError(apiName, path, `must be ${check[1]}`);
-  if (kind === 'object' && record && records[record]) {
-    // Record fields have defaults: only those given are checked.
-    for (const [key, fieldKind, fieldRecord] of records[record]) {
-      if (value[key] !== undefined) {
-        checkValue(apiName, `${path}.${key}`, fieldKind, fieldRecord, value[key]);
-      }
-    }
+function fail(api, path, problem) {
+  throw new KivParamsError(api.name, path, problem);
+}
+
+function checkValue(api, path, field, value) {
+  const [accepts, expected] = KIND_CHECKS[field.kind] || [() => true];
+  if (!accepts(value)) fail(api, path, `must be ${expected}`);
+  if (field.kind === 'bytes' && field.size !== undefined && value.length > field.size) {
+    fail(api, path, `holds more than ${field.size} bytes`);
+  }
+  if (field.kind === 'object' && field.record) checkRecord(api, path, field.record, value);
+  if (field.kind === 'array' && field.items) {
+    const element = { kind: field.items, record: field.record };
+    value.forEach((item, i) => checkValue(api, `${path}[${i}]`, element, item));
   }
 }
 
-// Returns the parameters to send (a copy when "length" was filled in).
+// Record fields have defaults: only those given are checked.
+function checkRecord(api, path, name, value) {
+  for (const field of records[name] || []) {
+    if (value[field.key] !== undefined) checkValue(api, `${path}.${field.key}`, field, value[field.key]);
+  }
+}
+
+// Returns the parameters to send (a copy when a key was filled in).
 function checkParams(api, params, payload) {
   if (typeof params === 'string') return params; // JSON text goes as it is
   if (params === undefined || params === null) {
     if (api.keys.length === 0) return params;
     params = {};
-  } else if (typeof params !== 'object' || Array.isArray(params)) {
-    throw new KivParamsError(api.name, '(parameters)', 'must be an object');
+  } else if (!isObject(params)) {
+    fail(api, '(parameters)', 'must be an object');
   }
   if (api.buffer === 'payload' && (payload === undefined || payload === null)) {
-    throw new KivParamsError(api.name, 'message', 'needs the payload argument');
+    fail(api, 'message', 'needs the payload argument');
   }
-  for (const [key, kind, record, filledBy] of api.keys) {
-    if (api.buffer === 'payload' && key === 'length' && params[key] === undefined) continue;
-    const value = params[key];
+  params = withCounts(api, params);
+  for (const field of api.keys) {
+    const value = params[field.key];
     if (value === undefined) {
-      if (filledBy || api.optionalKeys.includes(key)) continue;
-      throw new KivParamsError(api.name, key, 'is missing');
+      const filled = field.filledBy || (api.buffer === 'payload' && field.kind === 'length');
+      if (filled || api.optionalKeys.includes(field.key)) continue;
+      fail(api, field.key, 'is missing');
     }
-    checkValue(api.name, key, kind, record, value);
+    checkValue(api, field.key, field, value);
+  }
+  return params;
+}
+
+// An array's count key is filled from the array; a larger count would make
+// the library read past the array's elements, so it is refused.
+function withCounts(api, params) {
+  for (const field of api.keys) {
+    if (!field.countOf || !Array.isArray(params[field.countOf])) continue;
+    const size = params[field.countOf].length;
+    const count = params[field.key];
+    if (count === undefined) params = { ...params, [field.key]: size };
+    else if (isNumber(count) && !(count >= 0 && count <= size)) {
+      fail(api, field.key, `is more than the ${size} elements of "${field.countOf}"`);
+    }
   }
   return params;
 }

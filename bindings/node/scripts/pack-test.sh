@@ -8,6 +8,19 @@ PACKAGE=$(cd "$(dirname "$0")/.." && pwd)
 tarball=$("$PACKAGE/scripts/pack.sh" "$@")
 echo "== packed $tarball"
 tar -tzf "$tarball" | grep prebuilds/ | sed 's/^/   /'
+if tar -tzf "$tarball" | grep -q prebuilds/win32-ia32/; then
+  # The 32-bit DLL exports the binding's entries and imports only the wrapper
+  # and Windows' own DLLs (the C++ runtime is linked in).
+  dll=$PACKAGE/prebuilds/win32-ia32/VelmoKivNodeQueue.dll
+  table=$(i686-w64-mingw32-objdump -p "$dll")
+  grep -q 'i386' <<<"$table" || { echo "$dll is not a 32-bit x86 DLL" >&2; exit 1; }
+  for entry in kiv_node_call kiv_node_result kiv_node_queue_take kiv_node_sink_create; do
+    grep -qw "$entry" <<<"$table" || { echo "$dll does not export $entry" >&2; exit 1; }
+  done
+  imports=$(awk '/DLL Name:/ {print $3}' <<<"$table" | sort | tr '\n' ' ')
+  echo "   VelmoKivNodeQueue.dll imports: $imports"
+  grep -qi 'lib\(stdc++\|gcc\|winpthread\)' <<<"$imports" && { echo "runtime DLL imported" >&2; exit 1; }
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"

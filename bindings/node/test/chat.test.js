@@ -69,7 +69,7 @@ test('one call of each module, with non-ASCII keys and values', async () => {
   const engine = await login(userId);
   const channel = unique('kanal-ß');
 
-  assert.equal(engine.client.createStreamChannel({ channelName: channel }).result, 0);
+  assert.equal(engine.streamChannel.createStreamChannel({ channelName: channel }).result, 0);
   const joined = await engine.streamChannel.join({ channelName: channel, options: { token: 't' } });
   assert.equal(joined.body.channelName, channel);
 

@@ -18,6 +18,9 @@ test('parameters are checked before the call, naming the key', async () => {
     [() => engine.client.publish({ channelName: 'c', option: {} }), 'message', /payload/],
     [() => engine.client.publish({ channelName: 'c', length: 4, option: {} }, 'abc'), 'length', /outside/],
     [() => engine.client.publish({ channelName: 'c', length: -1, option: {} }, 'abc'), 'length', /outside/],
+    [() => engine.client.publish({ channelName: 'c', option: { channelType: '1' } }, 'x'), 'option.channelType', /a number/],
+    [() => engine.presence.setState({ channelName: 'c', channelType: 1, items: [{ key: 1 }] }), 'items[0].key', /a string/],
+    [() => engine.presence.setState({ channelName: 'c', channelType: 1, items: [], count: 2 }), 'count', /more than the 0/],
     [() => engine.client.login('not json but refused by the library'), null, null],
   ];
   for (const [call, key, problem] of cases) {

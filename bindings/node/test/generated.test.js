@@ -8,7 +8,7 @@ const path = require('node:path');
 const { spawnSync } = require('node:child_process');
 
 test('generated files are current', () => {
-  const generator = path.join(__dirname, '..', 'tools', 'generate.py');
+  const generator = path.join(__dirname, '..', '..', '..', 'tools', 'bindgen', 'node_binding.py');
   const run = spawnSync('python3', [generator, '--check'], { encoding: 'utf8' });
   assert.equal(run.error, undefined, 'python3 runs the generator');
   assert.equal(run.status, 0, run.stdout + run.stderr);

@@ -1,0 +1,85 @@
+"""The API description (api/velmo-kiv-api.json) loaded for binding generators.
+
+Shared by every language's generator: it reads the JSON once, indexes records
+and events by name, and answers the questions every template asks (the
+arguments a caller gives, the record of a key, the name parts of an API).
+Python 3 standard library only.
+"""
+
+import json
+import os
+
+REPO_ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+DESCRIPTION_PATH = os.path.join(REPO_ROOT, "api", "velmo-kiv-api.json")
+
+
+def upper_first(name):
+    return name[:1].upper() + name[1:]
+
+
+class Api:
+    def __init__(self, data):
+        self.__dict__.update(data)
+        self.key_list = data["keys"]
+
+    @property
+    def is_async(self):
+        return self.mode == "async"
+
+    def caller_keys(self):
+        """The keys a caller supplies: the engine fills payload addresses, and
+        counts of arrays follow from the arrays."""
+        return [k for k in self.key_list if not k.get("filledBy") and not k.get("countOf")]
+
+    def payload_keys(self):
+        return [k for k in self.key_list if k.get("filledBy") == "payload"]
+
+    def count_keys(self):
+        return [k for k in self.key_list if k.get("countOf")]
+
+
+class Description:
+    def __init__(self, data):
+        self.data = data
+        self.library = data["library"]
+        self.version = data["version"]
+        self.codes = data["codes"]
+        self.apis = [Api(a) for a in data["apis"]]
+        self.records = data["records"]
+        self.record_by_name = {r["name"]: r for r in self.records}
+        self.events = data["events"]
+        self.event_by_name = {e["name"]: e for e in self.events}
+
+    def modules(self):
+        """Module names in the order the description lists their calls."""
+        seen = []
+        for api in self.apis:
+            if api.module not in seen:
+                seen.append(api.module)
+        return seen
+
+    def apis_of(self, module):
+        return [a for a in self.apis if a.module == module]
+
+    def request_events(self):
+        """Events whose body carries a request id."""
+        return [e for e in self.events if any(k["key"] == "requestId" for k in e["keys"])]
+
+
+def load(path=DESCRIPTION_PATH):
+    with open(path, encoding="utf-8") as f:
+        return Description(json.load(f))
+
+
+def write_if_changed(path, text):
+    """Writes text (LF line ends, UTF-8) unless the file already holds it."""
+    try:
+        with open(path, encoding="utf-8", newline="") as f:
+            if f.read() == text:
+                return False
+    except FileNotFoundError:
+        pass
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8", newline="\n") as f:
+        f.write(text)
+    return True
