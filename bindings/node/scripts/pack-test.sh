@@ -7,8 +7,9 @@ set -euo pipefail
 PACKAGE=$(cd "$(dirname "$0")/.." && pwd)
 tarball=$("$PACKAGE/scripts/pack.sh" "$@")
 echo "== packed $tarball"
-tar -tzf "$tarball" | grep prebuilds/ | sed 's/^/   /'
-if tar -tzf "$tarball" | grep -q prebuilds/win32-ia32/; then
+contents=$(tar -tzf "$tarball")
+grep prebuilds/ <<<"$contents" | sed 's/^/   /'
+if grep -q prebuilds/win32-ia32/ <<<"$contents"; then
   # The 32-bit DLL exports the binding's entries and imports only the wrapper
   # and Windows' own DLLs (the C++ runtime is linked in).
   dll=$PACKAGE/prebuilds/win32-ia32/VelmoKivNodeQueue.dll
