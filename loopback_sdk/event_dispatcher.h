@@ -30,6 +30,7 @@ class EventDispatcher {
 
   void post(Event event);
   bool onOwnThread() const;
+  ::velmo::kiv::IKivEventHandler* handler() const { return handler_; }
 
   // From any other thread: drops what is queued, waits for a callback in
   // progress to return and joins the thread.

@@ -220,7 +220,7 @@ sdk::IStreamChannel* LoopbackClient::createStreamChannel(const char* channelName
       } else if (record->streamChannels.count(channelName)) {
         code = kStreamChannelExists;
       } else {
-        created = new LoopbackStreamChannel(id_, channelName);
+        created = new LoopbackStreamChannel(id_, channelName, record->dispatcher->handler());
         record->streamChannels[channelName] = created;
       }
     });

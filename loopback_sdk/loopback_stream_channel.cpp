@@ -52,11 +52,28 @@ int checkJoined(Request& r, const ChannelKey& channel, const std::string* topic)
 
 }  // namespace
 
+LoopbackStreamChannel::LoopbackStreamChannel(uint64_t clientId, std::string name,
+                                             IKivEventHandler* handler)
+    : clientId_(clientId), name_(std::move(name)), handler_(handler) {}
+
+LoopbackStreamChannel::~LoopbackStreamChannel() = default;
+
+template <class Body, class Result>
+int LoopbackStreamChannel::request(uint64_t& requestId, Body&& body, Result&& result) {
+  return runRequest(clientId_, requestId, Need::kConnection, std::forward<Body>(body),
+                    std::forward<Result>(result), [this]() -> EventDispatcher* {
+                      // Made on the first request after the client went.
+                      if (!clientGoneReplies_ && handler_)
+                        clientGoneReplies_ = std::make_unique<EventDispatcher>(handler_);
+                      return clientGoneReplies_.get();
+                    });
+}
+
 int LoopbackStreamChannel::join(const sdk::JoinChannelOptions& options, uint64_t& requestId) {
   const ChannelKey channel{kChannelStream, name_};
   std::string userId;
-  return runRequest(
-      clientId_, requestId, Need::kConnection,
+  return request(
+      requestId,
       [&](Request& r) -> int {
         userId = r.client.userId;
         MemberOptions member;
@@ -75,8 +92,8 @@ int LoopbackStreamChannel::join(const sdk::JoinChannelOptions& options, uint64_t
 int LoopbackStreamChannel::leave(uint64_t& requestId) {
   const ChannelKey channel{kChannelStream, name_};
   std::string userId;
-  return runRequest(
-      clientId_, requestId, Need::kConnection,
+  return request(
+      requestId,
       [&](Request& r) -> int {
         userId = r.client.userId;
         return exitChannel(r.state, r.client.id, channel) ? kOk : kNotInChannel;
@@ -88,8 +105,8 @@ int LoopbackStreamChannel::leave(uint64_t& requestId) {
 
 int LoopbackStreamChannel::renewToken(const char* token, uint64_t& requestId) {
   const std::string channel = name_;
-  return runRequest(
-      clientId_, requestId, Need::kConnection,
+  return request(
+      requestId,
       [&](Request&) -> int { return token && *token ? kOk : kInvalidToken; },
       [channel](uint64_t id, int code) -> Event {
         return [id, channel, code](IKivEventHandler& h) {
@@ -104,8 +121,8 @@ int LoopbackStreamChannel::joinTopic(const char* topic, const sdk::JoinTopicOpti
   const std::string topicName = text(topic);
   const std::string meta = text(options.meta);
   std::string userId;
-  return runRequest(
-      clientId_, requestId, Need::kConnection,
+  return request(
+      requestId,
       [&](Request& r) -> int {
         userId = r.client.userId;
         if (const int code = checkJoined(r, channel, &topicName)) return code;
@@ -123,8 +140,8 @@ int LoopbackStreamChannel::leaveTopic(const char* topic, uint64_t& requestId) {
   const std::string topicName = text(topic);
   std::string userId;
   std::string meta;
-  return runRequest(
-      clientId_, requestId, Need::kConnection,
+  return request(
+      requestId,
       [&](Request& r) -> int {
         userId = r.client.userId;
         if (const int code = checkJoined(r, channel, &topicName)) return code;
@@ -143,8 +160,8 @@ int LoopbackStreamChannel::publishTopicMessage(const char* topic, const char* me
                                                uint64_t& requestId) {
   const ChannelKey channel{kChannelStream, name_};
   const std::string topicName = text(topic);
-  return runRequest(
-      clientId_, requestId, Need::kConnection,
+  return request(
+      requestId,
       [&](Request& r) -> int {
         if (const int code = checkJoined(r, channel, &topicName)) return code;
         if (!r.state.topics.publishes(name_, topicName, r.client.id)) return kTopicNotJoined;
@@ -172,8 +189,8 @@ int LoopbackStreamChannel::subscribeTopic(const char* topic, const sdk::TopicOpt
   const std::vector<std::string> users = copyStrings(options.users, options.userCount);
   std::string userId;
   TopicSubscribeOutcome outcome;
-  return runRequest(
-      clientId_, requestId, Need::kConnection,
+  return request(
+      requestId,
       [&](Request& r) -> int {
         userId = r.client.userId;
         if (const int code = checkJoined(r, channel, &topicName)) return code;
@@ -196,8 +213,8 @@ int LoopbackStreamChannel::unsubscribeTopic(const char* topic, const sdk::TopicO
   const ChannelKey channel{kChannelStream, name_};
   const std::string topicName = text(topic);
   const std::vector<std::string> users = copyStrings(options.users, options.userCount);
-  return runRequest(
-      clientId_, requestId, Need::kConnection,
+  return request(
+      requestId,
       [&](Request& r) -> int {
         if (const int code = checkJoined(r, channel, &topicName)) return code;
         return r.state.topics.unsubscribe(name_, topicName, r.client.id, users)
@@ -211,8 +228,8 @@ int LoopbackStreamChannel::getSubscribedUserList(const char* topic, uint64_t& re
   const ChannelKey channel{kChannelStream, name_};
   const std::string topicName = text(topic);
   std::vector<std::string> users;
-  return runRequest(
-      clientId_, requestId, Need::kConnection,
+  return request(
+      requestId,
       [&](Request& r) -> int {
         if (const int code = checkJoined(r, channel, &topicName)) return code;
         users = r.state.topics.subscribedUsers(name_, topicName, r.client.id);
@@ -246,6 +263,12 @@ int LoopbackStreamChannel::release() {
     });
   } catch (...) {
     return kFailure;
+  }
+  if (clientGoneReplies_ && clientGoneReplies_->onOwnThread()) {
+    // Released from inside one of its own results: that thread cannot join
+    // itself, so it frees its dispatcher once the callback returns.
+    EventDispatcher* replies = clientGoneReplies_.release();
+    replies->stopFromOwnThread([replies] { delete replies; });
   }
   delete this;
   return kOk;

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "loopback_sdk/event_dispatcher.h"
 #include "loopback_sdk/sdk_namespace.h"
 
 namespace velmo {
@@ -14,9 +16,10 @@ namespace loopback {
 
 class LoopbackStreamChannel final : public sdk::IStreamChannel {
  public:
-  LoopbackStreamChannel(uint64_t clientId, std::string name)
-      : clientId_(clientId), name_(std::move(name)) {}
-  ~LoopbackStreamChannel() = default;
+  // handler: the client's event handler, which also gets the results of
+  // requests made after the client was released.
+  LoopbackStreamChannel(uint64_t clientId, std::string name, sdk::IKivEventHandler* handler);
+  ~LoopbackStreamChannel();
 
   int join(const sdk::JoinChannelOptions& options, uint64_t& requestId) override;
   int renewToken(const char* token, uint64_t& requestId) override;
@@ -36,13 +39,19 @@ class LoopbackStreamChannel final : public sdk::IStreamChannel {
   int release() override;
 
   // Its client was released first: every later request answers
-  // kClientReleased without a callback. Called under the service lock.
+  // kClientReleased, its result delivered on a thread of the channel's own.
+  // Called under the service lock.
   void orphan() { clientId_ = 0; }
 
  private:
+  template <class Body, class Result>
+  int request(uint64_t& requestId, Body&& body, Result&& result);
+
   // Read and written only under the service lock.
   uint64_t clientId_;
   const std::string name_;
+  sdk::IKivEventHandler* const handler_;
+  std::unique_ptr<EventDispatcher> clientGoneReplies_;
 };
 
 }  // namespace loopback

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -29,19 +30,28 @@ struct Request {
   std::vector<Event> followUps;
 };
 
+// Where the result of a request goes when its client was released: a
+// dispatcher of the requesting object's own, or null when there is none.
+using ClientGoneReplies = std::function<EventDispatcher*()>;
+
 // body(Request&) returns an error code (or kAnswerLater); result(id, code)
 // returns the result event. clientId is read under the service lock. Returns
-// the request's error code; kClientReleased means nobody is there to answer.
+// the request's error code. A request of a released client is answered
+// kClientReleased through whenClientGone, run under the service lock.
 template <class Body, class Result>
 int runRequest(const uint64_t& clientId, uint64_t& requestId, Need need, Body&& body,
-               Result&& result) {
+               Result&& result, const ClientGoneReplies& whenClientGone = {}) {
   try {
     return Service::instance().locked([&](ServiceState& state) {
       const uint64_t id = state.newRequestId();
       requestId = id;
       int code = state.clients.admit(clientId, need);
       ClientRecord* client = state.clients.find(clientId);
-      if (!client) return code;
+      if (!client) {
+        EventDispatcher* replies = whenClientGone ? whenClientGone() : nullptr;
+        if (replies) replies->post(result(id, code));
+        return code;
+      }
       Request request{state, *client, id, {}};
       if (code == kOk) code = body(request);
       if (code != kAnswerLater) state.clients.reply(client->id, result(id, code));

@@ -8,14 +8,18 @@
 
 #include "common/utils/quon_logger.h"
 
-#define QUON_LOG(lvl, ...)                                                               \
-  do {                                                                                   \
-    if (::velmo::quon::kiv::QuonLogger::enabled(lvl)) {                                  \
-      if (auto quonLogger_ = ::velmo::quon::kiv::QuonLogger::current())                  \
-        quonLogger_->log(::spdlog::source_loc{__FILE__, __LINE__, SPDLOG_FUNCTION}, lvl, \
-                         __VA_ARGS__);                                                   \
-    }                                                                                    \
+// The place in the source where it appears, for a line logged on its behalf.
+#define QUON_HERE ::spdlog::source_loc{__FILE__, __LINE__, SPDLOG_FUNCTION}
+
+#define QUON_LOG_AT(where, lvl, ...)                                    \
+  do {                                                                  \
+    if (::velmo::quon::kiv::QuonLogger::enabled(lvl)) {                 \
+      if (auto quonLogger_ = ::velmo::quon::kiv::QuonLogger::current()) \
+        quonLogger_->log(where, lvl, __VA_ARGS__);                      \
+    }                                                                   \
   } while (0)
+
+#define QUON_LOG(lvl, ...) QUON_LOG_AT(QUON_HERE, lvl, __VA_ARGS__)
 
 #define QUON_LOG_DEBUG(...) QUON_LOG(::spdlog::level::debug, __VA_ARGS__)
 #define QUON_LOG_INFO(...) QUON_LOG(::spdlog::level::info, __VA_ARGS__)

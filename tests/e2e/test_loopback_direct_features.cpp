@@ -402,10 +402,14 @@ TEST(LoopbackDirectTopics, DuplicateStreamChannelsAreRefusedAndOrphansStaySafe) 
   EXPECT_EQ(error, 12);
   EXPECT_STREQ(first->getChannelName(), "orphan");
   alice.release();
-  // Its client is gone: the channel answers without calling back, and frees itself.
+  // Its client is gone: every request still gets its result, with the refusal's
+  // code, and the channel frees itself.
   uint64_t id = 0;
   EXPECT_EQ(first->join({}, id), 24);
   EXPECT_NE(id, 0u);
+  alice.expect("onJoinResult", id, 24);
+  EXPECT_EQ(first->joinTopic("t", {}, id), 24);
+  alice.expect("onJoinTopicResult", id, 24);
   EXPECT_EQ(first->release(), kOk);
 }
 

@@ -46,9 +46,17 @@ INSTANTIATE_TEST_SUITE_P(
         RedactionCase{"captured text occurs earlier", "KivClient_login_1fa04dd",
                       R"({"note":"EFGHIJKL","token":"abcdEFGHIJKLwxyz"})",
                       R"({"note":"EFGHIJKL","token":"abcd)" + kMask + R"(wxyz"})"},
-        RedactionCase{"six-character app id is masked in place", "KivClient_create",
+        RedactionCase{"six-character app id is masked whole", "KivClient_create",
                       R"({"config":{"userId":"u","appId":"abcdef"}})",
-                      R"({"config":{"userId":"u","appId":"abc)" + kMask + R"(def"}})"},
+                      R"({"config":{"userId":"u","appId":")" + kMask + R"("}})"},
+        RedactionCase{"seven-character app id keeps its ends", "KivClient_create",
+                      R"({"appId":"abcdefg"})", R"({"appId":"abc)" + kMask + R"(efg"})"},
+        RedactionCase{"eight-character token is masked whole", "KivClient_login_1fa04dd",
+                      R"({"token":"12345678"})", R"({"token":")" + kMask + R"("})"},
+        RedactionCase{"nine-character token keeps its ends", "KivClient_login_1fa04dd",
+                      R"({"token":"123456789"})", R"({"token":"1234)" + kMask + R"(6789"})"},
+        RedactionCase{"empty token", "KivClient_login_1fa04dd", R"({"token":""})",
+                      R"({"token":")" + kMask + R"("})"},
         RedactionCase{"app id and secrets of the configuration", "KivClient_create",
                       R"({"config":{"appId":"A1b2C3d4E5","encryptionConfig":{"encryptionKey":"k"},)"
                       R"("proxyConfig":{"account":"me","password":"hunter22"}}})",
@@ -69,11 +77,13 @@ INSTANTIATE_TEST_SUITE_P(
                       R"({"token":"ab\"cdefghijklmn"})", R"({"token":"ab\")" + kMask + R"(klmn"})"},
         RedactionCase{"token cut short by the length", "KivClient_login_1fa04dd",
                       R"({"token":"abcdefghijkl)", R"({"token":"abcd)" + kMask + "ijkl"},
-        RedactionCase{"short token and app id stay", "KivClient_create",
+        RedactionCase{"short token and app id are masked whole", "KivClient_create",
                       R"({"token":"1234567","config":{"appId":"abcde"}})",
-                      R"({"token":"1234567","config":{"appId":"abcde"}})"},
-        RedactionCase{"app id with other characters stays", "KivClient_create",
-                      R"({"appId":"abc-def-ghi"})", R"({"appId":"abc-def-ghi"})"},
+                      R"({"token":")" + kMask + R"(","config":{"appId":")" + kMask + R"("}})"},
+        RedactionCase{"app id with other characters", "KivClient_create",
+                      R"({"appId":"abc-def-ghi"})", R"({"appId":"abc)" + kMask + R"(ghi"})"},
+        RedactionCase{"short token cut short by the length", "KivClient_login_1fa04dd",
+                      R"({"token":"abc)", R"({"token":")" + kMask},
         RedactionCase{"a key name as a value is no key", "KivClient_login_1fa04dd",
                       R"({"kind":"token","token":"abcdefghij"})",
                       R"({"kind":"token","token":"abcd)" + kMask + R"(ghij"})"},
@@ -106,7 +116,7 @@ TEST(LoggerRedactionLongInput, MasksAThreeHundredThousandCharacterToken) {
 TEST(LoggerRedactionLongInput, ManyKeysWithoutValuesLeaveTheTextWhole) {
   // Each would-be key starts a value scan; none may rescan the rest of the text.
   std::string params = "{";
-  for (int i = 0; i < 30000; ++i) params += R"("token":"a","appId":"b-",)";
+  for (int i = 0; i < 30000; ++i) params += R"("token","appId",)";
   params += "}";
   EXPECT_EQ(redactParams("KivClient_create", params), params);
 }

@@ -32,35 +32,46 @@ class LogCapture {
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
 
-  // True when a line of this level contains text.
-  bool has(spdlog::level::level_enum level, const std::string& text) const {
-    for (const auto& line : sink_->lines())
-      if (line.first == level && line.second.find(text) != std::string::npos) return true;
+  // True when a line of this level contains text (and was logged from a
+  // source file whose path contains fromFile).
+  bool has(spdlog::level::level_enum level, const std::string& text,
+           const std::string& fromFile = "") const {
+    for (const Line& line : sink_->lines())
+      if (line.level == level && line.text.find(text) != std::string::npos &&
+          line.file.find(fromFile) != std::string::npos)
+        return true;
     return false;
   }
   // True when a line of any level contains text.
   bool mentions(const std::string& text) const {
-    for (const auto& line : sink_->lines())
-      if (line.second.find(text) != std::string::npos) return true;
+    for (const Line& line : sink_->lines())
+      if (line.text.find(text) != std::string::npos) return true;
     return false;
   }
 
  private:
+  struct Line {
+    spdlog::level::level_enum level;
+    std::string text;
+    std::string file;
+  };
+
   class Sink : public spdlog::sinks::base_sink<std::mutex> {
    public:
-    std::vector<std::pair<spdlog::level::level_enum, std::string>> lines() {
+    std::vector<Line> lines() {
       std::lock_guard<std::mutex> guard(mutex_);
       return lines_;
     }
 
    protected:
     void sink_it_(const spdlog::details::log_msg& msg) override {
-      lines_.emplace_back(msg.level, std::string(msg.payload.data(), msg.payload.size()));
+      lines_.push_back({msg.level, std::string(msg.payload.data(), msg.payload.size()),
+                        msg.source.filename ? msg.source.filename : ""});
     }
     void flush_() override {}
 
    private:
-    std::vector<std::pair<spdlog::level::level_enum, std::string>> lines_;
+    std::vector<Line> lines_;
   };
 
   std::shared_ptr<spdlog::logger> logger_;

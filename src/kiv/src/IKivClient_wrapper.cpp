@@ -19,31 +19,47 @@ namespace {
 
 constexpr int kCodeGetterAnswer = 4;
 
-// A handler that needs no SDK call but, like every client operation, a client.
-ModuleOp<IKivClient> answer(int code) {
-  return [code](IKivClient&, json&, json&) { return code; };
+// A handler that needs no SDK call but, like every client operation, a client;
+// it answers code and writes no result.
+DescribedOp<IKivClient> answer(int code) {
+  return {[code](IKivClient&, json&, json&) { return code; }, localCall({}, {}, code)};
 }
 
 // Runs op, then applies the log-filter rule to the parameters it accepted.
-ModuleOp<IKivClient> withLogFilter(ModuleOp<IKivClient> op) {
-  return [op = std::move(op)](IKivClient& client, json& params, json& result) {
+DescribedOp<IKivClient> withLogFilter(DescribedOp<IKivClient> described) {
+  ModuleOp<IKivClient> filtered = [op = std::move(described.op)](IKivClient& client, json& params,
+                                                                 json& result) {
     const int code = op(client, params, result);
     if (code == kCodeOk) applyLogFilter(params["parameters"].get_ref<const std::string&>().c_str());
     return code;
   };
+  return {std::move(filtered), std::move(described.description)};
 }
 
 // A log setting taken from one key; the client must exist like for any call.
 template <class Kind, class Apply>
-ModuleOp<IKivClient> logSetting(Kind kind, Apply apply) {
-  return [kind, apply](IKivClient&, json& params, json& result) {
+DescribedOp<IKivClient> logSetting(Kind kind, Apply apply) {
+  ModuleOp<IKivClient> op = [kind, apply](IKivClient&, json& params, json& result) {
     typename Kind::type value{};
     if (!kind.read(params, value)) return kCodeBadParams;
     apply(value);
     result["result"] = 0;
     return kCodeOk;
   };
+  return {std::move(op), localCall({kind.describe()})};
 }
+
+// "config" may be left out; the call's buffer becomes its event sink.
+ApiDescription createDescription() {
+  KeyDescription config = Obj<KivConfig>{"config"}.describe();
+  config.optional = true;
+  ApiDescription d =
+      describeCall("sync", {config}, {{"result", "integer"}, {"errorCode", "integer"}});
+  d.buffer = "eventSink";
+  return d;
+}
+
+const Int kAppType{"appType"};
 
 }  // namespace
 
@@ -61,13 +77,16 @@ velmo_kiv_IKivClientWrapperGen::velmo_kiv_IKivClientWrapperGen()
 
 IKivClientWrapper::IKivClientWrapper(IKivClient* client, const KivProcTable* factory)
     : bridge_(new KivEventHandler()), client_(client), factory_(factory) {
-  registerHandler("KivClient_create",
-                  [this](json& params, json& result) { return create(params, result); });
-  registerHandler("KivClient_setAppType",
-                  [this](json& params, json& result) { return setAppType(params, result); });
+  registerHandler(
+      "KivClient_create", [this](json& params, json& result) { return create(params, result); },
+      createDescription());
+  registerHandler(
+      "KivClient_setAppType",
+      [this](json& params, json& result) { return setAppType(params, result); },
+      syncCall({kAppType.describe()}));
   registerRows({
       {"KivClient_release",
-       [this](IKivClient& c, json&, json& result) { return release(c, result); }},
+       [this](IKivClient& c, json&, json& result) { return release(c, result); }, syncCall({})},
       {"KivClient_getStorage", answer(kCodeGetterAnswer)},
       {"KivClient_getLock", answer(kCodeGetterAnswer)},
       {"KivClient_getPresence", answer(kCodeGetterAnswer)},
@@ -83,18 +102,17 @@ IKivClientWrapper::IKivClientWrapper(IKivClient* client, const KivProcTable* fac
                                           [](const char* path) {
                                             if (*path) QuonLogger::instance().setLogDirectory(path);
                                           })},
-      {"KivClient_setLogLevel", logSetting(Int{"level"},
-                                           [](int level) {
-                                             QuonLogger::instance().setLogLevel(
-                                                 mapSdkLogLevel(level));
-                                           })},
-      {"KivClient_setLogFileSize",
-       logSetting(U32{"fileSizeInKBytes"},
-                  [](uint32_t kb) {
-                    // The product is 32-bit, as the SDK's; a wrap to 0 changes nothing.
-                    const uint32_t bytes = kb * 1024u;
-                    if (bytes != 0) QuonLogger::instance().setMaxFileSize(bytes);
-                  })},
+      {"KivClient_setLogLevel",
+       logSetting(Int{"level"},
+                  [](int level) { QuonLogger::instance().setLogLevel(mapSdkLogLevel(level)); })},
+      {"KivClient_setLogFileSize", logSetting(U32{"fileSizeInKBytes"},
+                                              [](uint32_t kb) {
+                                                // The product is 32-bit, as the SDK's; a wrap to 0
+                                                // changes nothing.
+                                                const uint32_t bytes = kb * 1024u;
+                                                if (bytes != 0)
+                                                  QuonLogger::instance().setMaxFileSize(bytes);
+                                              })},
   });
 }
 
@@ -111,7 +129,14 @@ IKivClient* IKivClientWrapper::getKivClient(int* errorCode) {
   return client_;
 }
 
+bool IKivClientWrapper::refusedInsideDelivery(const char* apiName) const {
+  if (!insideOwnDelivery()) return false;
+  QUON_LOG_ERROR("api name {} refused: called from this client's own event sink", apiName);
+  return true;
+}
+
 int IKivClientWrapper::create(json& params, json& result) {
+  if (refusedInsideDelivery("KivClient_create")) return kCodeNoClient;
   KivConfig config;
   if (json* c = args::find(params, "config"); c && c->is_object()) fromJson(*c, config);
 
@@ -143,6 +168,7 @@ int IKivClientWrapper::create(json& params, json& result) {
 }
 
 int IKivClientWrapper::release(IKivClient& client, json& result) {
+  if (refusedInsideDelivery("KivClient_release")) return kCodeNoClient;
   const int value = client.release();
   if (value == 0) client_ = nullptr;
   result["result"] = value;
@@ -151,7 +177,7 @@ int IKivClientWrapper::release(IKivClient& client, json& result) {
 
 int IKivClientWrapper::setAppType(json& params, json& result) {
   int appType = 0;
-  if (!Int{"appType"}.read(params, appType)) return kCodeBadParams;
+  if (!kAppType.read(params, appType)) return kCodeBadParams;
   IKivClient* client = getKivClient(nullptr);
   if (!client) return kCodeNoClient;
   const std::string text = "{\"kiv.app_type\": " + std::to_string(appType) + "}";

@@ -35,9 +35,16 @@ class IKivClientWrapper : public velmo_kiv_IKivClientWrapperGen {
   ::velmo::kiv::IKivClient* getKivClient(int* errorCode) override;
   KivEventHandler& eventBridge() { return *bridge_; }
 
+  // True while this thread is inside one of this client's event deliveries:
+  // the client and its bridge are in use there and must not be replaced,
+  // released or destroyed.
+  bool insideOwnDelivery() const { return bridge_->deliveringOnThisThread(); }
+
  private:
   int create(json& params, json& result);
   int release(::velmo::kiv::IKivClient& client, json& result);
+  // True, with an error line, when apiName is called from inside a delivery.
+  bool refusedInsideDelivery(const char* apiName) const;
   int setAppType(json& params, json& result);
 
   std::unique_ptr<KivEventHandler> bridge_;

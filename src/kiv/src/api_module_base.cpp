@@ -24,9 +24,16 @@ std::vector<std::string> ApiModuleBase::apiNames() {
   return names;
 }
 
-void ApiModuleBase::registerHandler(const std::string& apiName, ApiHandler handler) {
+std::vector<std::pair<std::string, ApiDescription>> ApiModuleBase::describeApis() {
   std::lock_guard<std::mutex> guard(table_.lock);
-  table_.handlers.emplace(apiName, std::move(handler));
+  return {descriptions_.begin(), descriptions_.end()};
+}
+
+void ApiModuleBase::registerHandler(const std::string& apiName, ApiHandler handler,
+                                    ApiDescription description) {
+  std::lock_guard<std::mutex> guard(table_.lock);
+  if (table_.handlers.emplace(apiName, std::move(handler)).second)
+    descriptions_.emplace(apiName, std::move(description));
 }
 
 }  // namespace kiv

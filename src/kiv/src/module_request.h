@@ -9,15 +9,18 @@
 //          Str{"lockName"}, U32{"ttl"})}
 //
 // Every key is required: the first one that is missing or of another JSON
-// kind ends the call with -2 before the SDK is called.
+// kind ends the call with -2 before the SDK is called. Each kind also
+// describes its key, so a row's description comes from the keys it reads.
 #pragma once
-
-#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <functional>
+#include <nlohmann/json.hpp>
+#include <string>
 #include <tuple>
+#include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "src/kiv/src/api_module_base.h"
 #include "src/kiv/src/json/json_numbers.h"
@@ -45,6 +48,7 @@ struct Str {
     out = v->get_ptr<const json::string_t*>()->c_str();
     return true;
   }
+  KeyDescription describe() const { return {key, "string"}; }
 };
 
 // Any JSON number converted to T (low bits of integers, floats truncated
@@ -59,9 +63,13 @@ struct Number {
     out = numberTo<T>(*v);
     return true;
   }
+  KeyDescription describe() const {
+    static_assert(sizeof(T) <= 4, "wider numbers are described by their own kind");
+    return {key, std::is_signed<T>::value ? "integer" : "unsigned"};
+  }
 };
 
-using Int = Number<int>;        // "channelType" and other signed 32-bit values
+using Int = Number<int>;       // "channelType" and other signed 32-bit values
 using U32 = Number<uint32_t>;  // "ttl", "count"
 
 // A payload length: an unsigned 32-bit number widened to the SDK's size type.
@@ -74,6 +82,7 @@ struct Length {
     out = v;
     return true;
   }
+  KeyDescription describe() const { return {key, "length"}; }
 };
 
 // A payload address carried as a number of pointer width.
@@ -86,6 +95,8 @@ struct Address {
     out = reinterpret_cast<const char*>(v);
     return true;
   }
+  // The engine sets it to the call's buffer.
+  KeyDescription describe() const { return {key, "address", "", "", "payload"}; }
 };
 
 // JSON true or false only.
@@ -98,6 +109,7 @@ struct Bool {
     out = v->get<bool>();
     return true;
   }
+  KeyDescription describe() const { return {key, "boolean"}; }
 };
 
 // A JSON object read into a record that starts from the record's defaults.
@@ -112,6 +124,7 @@ struct Obj {
     fromJson(*v, out);
     return true;
   }
+  KeyDescription describe() const { return {key, "object", RecordFields<Record>::name}; }
 };
 
 // A JSON array, handed to the operation as it is.
@@ -124,12 +137,17 @@ struct Arr {
     out = v;
     return true;
   }
+  KeyDescription describe() const { return {key, "array"}; }
+  // An array of elements of kind "string", or of "object" with their record.
+  KeyDescription describe(const char* items, const char* record = "") const {
+    return {key, "array", record, items};
+  }
 };
 
 // Reads every key in order into values; false at the first failure.
 template <class... A, size_t... I>
-bool readAllImpl(json& params, std::tuple<typename A::type...>& values,
-                 std::index_sequence<I...>, const A&... kinds) {
+bool readAllImpl(json& params, std::tuple<typename A::type...>& values, std::index_sequence<I...>,
+                 const A&... kinds) {
   return (kinds.read(params, std::get<I>(values)) && ...);
 }
 
@@ -144,11 +162,50 @@ bool readAll(json& params, std::tuple<typename A::type...>& values, const A&... 
 template <class Iface>
 using ModuleOp = std::function<int(Iface& sdk, json& params, json& result)>;
 
+// An operation with the description of the keys it reads.
+template <class Iface>
+struct DescribedOp {
+  ModuleOp<Iface> op;
+  ApiDescription description;
+};
+
+// A row: from async()/sync(), or a hand-written operation with its description.
 template <class Iface>
 struct ApiRow {
+  ApiRow(const char* name, DescribedOp<Iface> described)
+      : apiName(name), op(std::move(described.op)), description(std::move(described.description)) {}
+  ApiRow(const char* name, ModuleOp<Iface> operation, ApiDescription describedAs)
+      : apiName(name), op(std::move(operation)), description(std::move(describedAs)) {}
+
   const char* apiName;
   ModuleOp<Iface> op;
+  ApiDescription description;
 };
+
+// Descriptions of the three shapes of answer. A key filled from the payload
+// makes the call's buffer the payload.
+inline ApiDescription describeCall(const char* mode, std::vector<KeyDescription> keys,
+                                   std::vector<ResultKey> result, int code = kCodeOk) {
+  ApiDescription d{mode, std::move(keys), "", std::move(result), code};
+  for (const KeyDescription& k : d.keys) {
+    if (k.filledBy == "payload") d.buffer = "payload";
+  }
+  return d;
+}
+inline ApiDescription asyncCall(std::vector<KeyDescription> keys) {
+  return describeCall("async", std::move(keys),
+                      {{"result", "integer"}, {"requestId", "unsigned64"}});
+}
+inline ApiDescription syncCall(std::vector<KeyDescription> keys,
+                               const char* resultKind = "integer") {
+  return describeCall("sync", std::move(keys), {{"result", resultKind}});
+}
+// Answered by the library itself, without the SDK.
+inline ApiDescription localCall(std::vector<KeyDescription> keys,
+                                std::vector<ResultKey> result = {{"result", "integer"}},
+                                int code = kCodeOk) {
+  return describeCall("local", std::move(keys), std::move(result), code);
+}
 
 // Writes the answer of an asynchronous request.
 inline void writeRequestAccepted(json& result, uint64_t requestId) {
@@ -159,9 +216,9 @@ inline void writeRequestAccepted(json& result, uint64_t requestId) {
 // An asynchronous SDK operation: its last argument is the out request id; the
 // answer is {"requestId":N,"result":0} whatever the SDK returned.
 template <class Iface, class Ret, class... P, class... A>
-ModuleOp<Iface> async(Ret (Iface::*fn)(P...), A... kinds) {
+DescribedOp<Iface> async(Ret (Iface::*fn)(P...), A... kinds) {
   static_assert(sizeof...(P) == sizeof...(A) + 1, "keys plus the request id");
-  return [fn, kinds...](Iface& sdk, json& params, json& result) -> int {
+  ModuleOp<Iface> op = [fn, kinds...](Iface& sdk, json& params, json& result) -> int {
     std::tuple<typename A::type...> values;
     if (!args::readAll(params, values, kinds...)) return kCodeBadParams;
     uint64_t requestId = 0;
@@ -169,13 +226,14 @@ ModuleOp<Iface> async(Ret (Iface::*fn)(P...), A... kinds) {
     writeRequestAccepted(result, requestId);
     return kCodeOk;
   };
+  return {std::move(op), asyncCall({kinds.describe()...})};
 }
 
 // A synchronous SDK operation whose value becomes "result".
 template <class Iface, class Ret, class... P, class... A>
-ModuleOp<Iface> sync(Ret (Iface::*fn)(P...), A... kinds) {
+DescribedOp<Iface> sync(Ret (Iface::*fn)(P...), A... kinds) {
   static_assert(sizeof...(P) == sizeof...(A), "one key per argument");
-  return [fn, kinds...](Iface& sdk, json& params, json& result) -> int {
+  ModuleOp<Iface> op = [fn, kinds...](Iface& sdk, json& params, json& result) -> int {
     std::tuple<typename A::type...> values;
     if (!args::readAll(params, values, kinds...)) return kCodeBadParams;
     Ret value = std::apply([&](auto&... v) { return (sdk.*fn)(v...); }, values);
@@ -185,6 +243,10 @@ ModuleOp<Iface> sync(Ret (Iface::*fn)(P...), A... kinds) {
       result["result"] = value;
     return kCodeOk;
   };
+  static_assert(std::is_same<Ret, int>::value || std::is_same<Ret, const char*>::value,
+                "results are described as integer or string");
+  return {std::move(op),
+          syncCall({kinds.describe()...}, std::is_pointer<Ret>::value ? "string" : "integer")};
 }
 
 }  // namespace kiv

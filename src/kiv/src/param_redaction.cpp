@@ -18,38 +18,42 @@ constexpr const char* kRedactedApis[] = {
     "StreamChannel_join_2090a6b",  // the token inside "options"
 };
 
-// A string value to mask wherever its key appears: the characters between
-// the first keepHead and the last keepTail are replaced by the mask. Values
-// shorter than keepHead + keepTail, or holding other than letters and digits
-// when lettersAndDigitsOnly, are left alone.
+// A string value to mask wherever its key appears. A value longer than
+// keepHead + keepTail keeps that many characters at each end around the mask;
+// a shorter one would be readable from its ends (or is one of the keys with
+// nothing to keep) and is replaced by the mask whole.
 struct SecretKey {
-  std::string_view quotedKey;
+  std::string_view name;  // without its quotes
   size_t keepHead;
   size_t keepTail;
-  bool lettersAndDigitsOnly;
 };
 
-// Applied in this order, each to the text the previous one produced.
 constexpr SecretKey kSecretKeys[] = {
-    {"\"appId\"", 3, 3, true},
-    {"\"token\"", 4, 4, false},
-    {"\"encryptionKey\"", 0, 0, false},
-    {"\"password\"", 0, 0, false},
+    {"appId", 3, 3},
+    {"token", 4, 4},
+    {"encryptionKey", 0, 0},
+    {"password", 0, 0},
 };
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-bool isLetterOrDigit(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
 
 size_t skipBlanks(std::string_view text, size_t at) {
   while (at < text.size() && isBlank(text[at])) ++at;
   return at;
 }
 
-// Position just after `"key"` + blanks + ":" + blanks + `"`, or npos.
-size_t valueStartAfterKey(std::string_view text, size_t keyEnd) {
+// The secret key whose quoted name starts at text[quote], or null.
+const SecretKey* keyAt(std::string_view text, size_t quote) {
+  for (const SecretKey& key : kSecretKeys) {
+    const size_t end = quote + 1 + key.name.size();
+    if (end < text.size() && text[end] == '"' && text.compare(quote + 1, key.name.size(), key.name) == 0)
+      return &key;
+  }
+  return nullptr;
+}
+
+// Position just after blanks + ":" + blanks + `"`, or npos.
+size_t valueStart(std::string_view text, size_t keyEnd) {
   size_t at = skipBlanks(text, keyEnd);
   if (at >= text.size() || text[at] != ':') return std::string_view::npos;
   at = skipBlanks(text, at + 1);
@@ -58,41 +62,11 @@ size_t valueStartAfterKey(std::string_view text, size_t keyEnd) {
 }
 
 // End of a string value starting at `start`: its closing quote, or the end of
-// a text cut short (a cut secret is still a secret). npos when the value
-// breaks the key's character rule.
-size_t valueEnd(std::string_view text, size_t start, const SecretKey& key) {
+// a text cut short (a cut secret is still a secret).
+size_t valueEnd(std::string_view text, size_t start) {
   size_t at = start;
-  while (at < text.size() && text[at] != '"') {
-    if (key.lettersAndDigitsOnly) {
-      if (!isLetterOrDigit(text[at])) return std::string_view::npos;
-      ++at;
-    } else {
-      at += text[at] == '\\' ? 2 : 1;  // an escaped quote stays inside the value
-    }
-  }
+  while (at < text.size() && text[at] != '"') at += text[at] == '\\' ? 2 : 1;
   return at < text.size() ? at : text.size();
-}
-
-// One left-to-right pass: every value of the key is masked where it stands.
-std::string maskValues(std::string_view text, const SecretKey& key) {
-  std::string out;
-  out.reserve(text.size());
-  size_t copied = 0;
-  size_t searchFrom = 0;
-  for (size_t keyAt = text.find(key.quotedKey, searchFrom); keyAt != std::string_view::npos;
-       keyAt = text.find(key.quotedKey, searchFrom)) {
-    searchFrom = keyAt + 1;
-    const size_t start = valueStartAfterKey(text, keyAt + key.quotedKey.size());
-    if (start == std::string_view::npos) continue;
-    const size_t end = valueEnd(text, start, key);
-    if (end == std::string_view::npos || end - start < key.keepHead + key.keepTail) continue;
-    out.append(text, copied, start + key.keepHead - copied);
-    out.append(kMask);
-    copied = end - key.keepTail;
-    searchFrom = end;
-  }
-  out.append(text, copied, std::string_view::npos);
-  return out;
 }
 
 }  // namespace
@@ -104,11 +78,34 @@ bool isRedactedApi(const char* apiName) {
   return false;
 }
 
-std::string redactParams(const char* apiName, std::string_view params) {
-  std::string text(params);
-  if (!isRedactedApi(apiName)) return text;
-  for (const SecretKey& key : kSecretKeys) text = maskValues(text, key);
-  return text;
+std::string redactParams(const char* apiName, std::string_view text) {
+  if (!isRedactedApi(apiName)) return std::string(text);
+  // One left-to-right pass: every value of every secret key is masked where it stands.
+  std::string out;
+  out.reserve(text.size() + kMask.size());
+  size_t copied = 0;
+  size_t at = 0;
+  while ((at = text.find('"', at)) != std::string_view::npos) {
+    const SecretKey* key = keyAt(text, at);
+    if (!key) {
+      ++at;
+      continue;
+    }
+    const size_t start = valueStart(text, at + key->name.size() + 2);
+    if (start == std::string_view::npos) {
+      at += key->name.size() + 2;
+      continue;
+    }
+    const size_t end = valueEnd(text, start);
+    const bool keepEnds = end - start > key->keepHead + key->keepTail;
+    const size_t maskFrom = keepEnds ? start + key->keepHead : start;
+    out.append(text, copied, maskFrom - copied);
+    out.append(kMask);
+    copied = keepEnds ? end - key->keepTail : end;
+    at = end + 1;
+  }
+  if (copied < text.size()) out.append(text, copied, std::string_view::npos);
+  return out;
 }
 
 }  // namespace kiv

@@ -11,6 +11,7 @@
 #include "src/kiv/src/impl/IKivPresence_wrapper.h"
 #include "src/kiv/src/impl/IKivStorage_wrapper.h"
 #include "src/kiv/src/impl/IStreamChannel_Manager.h"
+#include "src/kiv/src/json/json_numbers.h"
 #include "src/kiv/src/json/json_text.h"
 #include "src/kiv/src/param_redaction.h"
 #include "velmo_kiv_sdk/velmo_kiv_sdk.h"
@@ -24,16 +25,33 @@ namespace {
 constexpr size_t kMaxResultChars = QUON_KIV_RESULT_BUFFER_SIZE - 1;
 constexpr const char* kCreateStreamChannel = "KivClient_createStreamChannel_ae3d0cf";
 
+const char* const* payloadPath() {
+  static const char* const kPayload[] = {"message", nullptr};
+  return kPayload;
+}
+
 // Where the call's single buffer goes in the parameters, for the names that
 // take one: the host's sink for "KivClient_create", the payload otherwise.
 const char* const* bufferTarget(std::string_view apiName) {
   static const char* const kSink[] = {"config", "eventHandler", nullptr};
-  static const char* const kPayload[] = {"message", nullptr};
   if (apiName == "KivClient_create") return kSink;
   if (apiName == "StreamChannel_publishTopicMessage_a31773e" ||
       apiName == "KivClient_publish_2d36e93")
-    return kPayload;
+    return payloadPath();
   return nullptr;
+}
+
+// A payload "length" that cannot be right: negative (it would reach the SDK
+// as a length near 4 GiB), or longer than the buffer the host says it gave.
+// A missing or non-number "length" is left for the module to refuse.
+bool payloadLengthFits(const json& params, const unsigned int* bufferLengths) {
+  if (!params.is_object()) return true;
+  auto length = params.find("length");
+  if (length == params.end() || !length->is_number()) return true;
+  if (length->is_number_integer() && !length->is_number_unsigned() && length->get<int64_t>() < 0)
+    return false;
+  if (length->is_number_float() && length->get<double>() < 0) return false;
+  return !bufferLengths || numberTo<uint32_t>(*length) <= bufferLengths[0];
 }
 
 // Writes the buffer address at path, creating objects on the way. False when
@@ -67,6 +85,7 @@ const KivProcTable* builtinProcTable() {
 QuonKivApiEngine::QuonKivApiEngine(::velmo::kiv::IKivClient* client, const KivProcTable* table) {
   auto clientModule =
       std::make_shared<IKivClientWrapper>(client, table ? table : builtinProcTable());
+  clientModule_ = clientModule.get();
   std::weak_ptr<IKivClientWrapper> link = clientModule;
   modules_["StreamChannel"] = std::make_shared<IStreamChannelManager>(link);
   modules_["KivStorage"] = std::make_shared<IKivStorageWrapper>(link);
@@ -83,6 +102,8 @@ QuonKivApiEngine::~QuonKivApiEngine() {
   clientModule.reset();
 }
 
+bool QuonKivApiEngine::insideOwnDelivery() const { return clientModule_->insideOwnDelivery(); }
+
 int QuonKivApiEngine::CallApi(ApiParam* param) {
   if (!param || !param->apiName || !param->resultBuffer) return kCodeBadParams;
   return route(*param);
@@ -92,14 +113,15 @@ int QuonKivApiEngine::route(const ApiParam& param) {
   const char* apiName = param.apiName;
   const bool hasParams = param.params && param.paramsLength != 0;
 
-  // Which text to log is decided only when the line will be written.
+  // Exactly the bytes the host gave: its text need not end in a NUL. Which
+  // text to log is decided only when the line will be written.
   if (QuonLogger::enabled(spdlog::level::info)) {
-    if (hasParams && isRedactedApi(apiName)) {
-      QUON_LOG_INFO("api name {} params \"{}\"", apiName,
-                    redactParams(apiName, std::string_view(param.params, param.paramsLength)));
-    } else {
-      QUON_LOG_INFO("api name {} params \"{}\"", apiName, param.params ? param.params : "");
-    }
+    const std::string_view given =
+        hasParams ? std::string_view(param.params, param.paramsLength) : std::string_view();
+    if (isRedactedApi(apiName))
+      QUON_LOG_INFO("api name {} params \"{}\"", apiName, redactParams(apiName, given));
+    else
+      QUON_LOG_INFO("api name {} params \"{}\"", apiName, given);
   }
 
   const std::string_view key = moduleKey(apiName);
@@ -117,13 +139,16 @@ int QuonKivApiEngine::route(const ApiParam& param) {
     }
   }
 
-  if (param.bufferCount == 1) {
-    if (const char* const* path = bufferTarget(apiName)) {
-      if (!param.buffers || !handOverBuffer(params, path, param.buffers[0])) {
-        QUON_LOG_ERROR("api name {} buffer cannot be handed over", apiName);
-        return kCodeBadParams;
-      }
-    }
+  const char* const* path = bufferTarget(apiName);
+  const bool handsOver = path && param.bufferCount == 1;
+  if (handsOver && (!param.buffers || !handOverBuffer(params, path, param.buffers[0]))) {
+    QUON_LOG_ERROR("api name {} buffer cannot be handed over", apiName);
+    return kCodeBadParams;
+  }
+  if (path == payloadPath() &&
+      !payloadLengthFits(params, handsOver ? param.bufferLengths : nullptr)) {
+    QUON_LOG_ERROR("api name {} length does not fit its payload", apiName);
+    return kCodeBadParams;
   }
 
   json result;

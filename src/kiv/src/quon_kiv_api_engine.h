@@ -14,6 +14,8 @@ namespace velmo {
 namespace quon {
 namespace kiv {
 
+class IKivClientWrapper;
+
 class IQuonKivApiEngine {
  public:
   virtual ~IQuonKivApiEngine() = default;
@@ -28,9 +30,14 @@ class QuonKivApiEngine : public IQuonKivApiEngine {
 
   int CallApi(ApiParam* param) override;
 
+  // True while this thread is delivering one of this engine's events to a
+  // sink: the engine must not be destroyed from there.
+  bool insideOwnDelivery() const;
+
  private:
   int route(const ApiParam& param);
   std::unordered_map<std::string, std::shared_ptr<ApiModuleBase>> modules_;
+  IKivClientWrapper* clientModule_;  // owned by modules_, alive as long as the engine
 };
 
 // The table whose factory is the SDK's own createKivClient.

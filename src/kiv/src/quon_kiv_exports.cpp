@@ -38,8 +38,16 @@ QuonKivEngineHandle createEngine(velmo::kiv::IKivClient* client, const KivProcTa
 }
 
 void destroyEngine(QuonKivEngineHandle engine) {
+  if (!engine) return;
+  auto* owned = static_cast<QuonKivApiEngine*>(static_cast<IQuonKivApiEngine*>(engine));
+  if (owned->insideOwnDelivery()) {
+    // The delivery loop still walks this engine's bridge; the host destroys
+    // the engine later, from another thread.
+    QUON_LOG_ERROR("DestroyQuonKivEngine refused: called from the engine's own event sink");
+    return;
+  }
   try {
-    delete static_cast<IQuonKivApiEngine*>(engine);
+    delete owned;
   } catch (...) {
     QUON_LOG_ERROR("engine teardown failed");
   }

@@ -9,16 +9,17 @@ namespace kiv {
 
 using ::velmo::kiv::IKivClient;
 
-IKivClient* clientThroughLink(const std::weak_ptr<IKivClientWrapper>& link, int* errorCode) {
+IKivClient* clientThroughLink(const std::weak_ptr<IKivClientWrapper>& link, int* errorCode,
+                              const spdlog::source_loc& caller) {
   std::shared_ptr<IKivClientWrapper> wrapper = link.lock();
   if (!wrapper) {
-    QUON_LOG_ERROR("kiv client wrapper is not initialized");
+    QUON_LOG_AT(caller, spdlog::level::err, "kiv client wrapper is not initialized");
     if (errorCode) *errorCode = kCodeNoClient;
     return nullptr;
   }
   IKivClient* client = wrapper->getKivClient(nullptr);
   if (!client) {
-    QUON_LOG_ERROR("kiv client is not initialized");
+    QUON_LOG_AT(caller, spdlog::level::err, "kiv client is not initialized");
     if (errorCode) *errorCode = kCodeNoClient;
     return nullptr;
   }
@@ -27,13 +28,14 @@ IKivClient* clientThroughLink(const std::weak_ptr<IKivClientWrapper>& link, int*
 
 template <class Sub>
 Sub* subInterfaceThroughLink(const std::weak_ptr<IKivClientWrapper>& link,
-                             Sub* (IKivClient::*getter)(), const char* what, int* errorCode) {
-  IKivClient* client = clientThroughLink(link, errorCode);
+                             Sub* (IKivClient::*getter)(), const char* what, int* errorCode,
+                             const spdlog::source_loc& caller) {
+  IKivClient* client = clientThroughLink(link, errorCode, caller);
   if (!client) return nullptr;
   Sub* sub = (client->*getter)();
   if (!sub) {
     // Answering "result": 0 here would promise an event that never comes.
-    QUON_LOG_ERROR("kiv client has no {} interface", what);
+    QUON_LOG_AT(caller, spdlog::level::err, "kiv client has no {} interface", what);
     if (errorCode) *errorCode = kCodeNoClient;
   }
   return sub;
@@ -41,16 +43,16 @@ Sub* subInterfaceThroughLink(const std::weak_ptr<IKivClientWrapper>& link,
 
 template ::velmo::kiv::IKivStorage* subInterfaceThroughLink(
     const std::weak_ptr<IKivClientWrapper>&, ::velmo::kiv::IKivStorage* (IKivClient::*)(),
-    const char*, int*);
+    const char*, int*, const spdlog::source_loc&);
 template ::velmo::kiv::IKivLock* subInterfaceThroughLink(
     const std::weak_ptr<IKivClientWrapper>&, ::velmo::kiv::IKivLock* (IKivClient::*)(),
-    const char*, int*);
+    const char*, int*, const spdlog::source_loc&);
 template ::velmo::kiv::IKivPresence* subInterfaceThroughLink(
     const std::weak_ptr<IKivClientWrapper>&, ::velmo::kiv::IKivPresence* (IKivClient::*)(),
-    const char*, int*);
+    const char*, int*, const spdlog::source_loc&);
 template ::velmo::kiv::IKivHistory* subInterfaceThroughLink(
     const std::weak_ptr<IKivClientWrapper>&, ::velmo::kiv::IKivHistory* (IKivClient::*)(),
-    const char*, int*);
+    const char*, int*, const spdlog::source_loc&);
 
 }  // namespace kiv
 }  // namespace quon

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <spdlog/common.h>
 #include <vector>
 
 #include "src/kiv/src/api_module_base.h"
@@ -30,13 +31,14 @@ class SdkModule : public ApiModuleBase {
 
  protected:
   void registerRows(const std::vector<ApiRow<Iface>>& rows) {
-    for (const ApiRow<Iface>& row : rows) registerOp(row.apiName, row.op);
+    for (const ApiRow<Iface>& row : rows) registerOp(row.apiName, row.op, row.description);
   }
 
-  void registerOp(const char* apiName, ModuleOp<Iface> op) {
-    registerHandler(apiName, [this, op = std::move(op)](json& params, json& result) {
-      return run(op, params, result);
-    });
+  void registerOp(const char* apiName, ModuleOp<Iface> op, ApiDescription description) {
+    registerHandler(
+        apiName,
+        [this, op = std::move(op)](json& params, json& result) { return run(op, params, result); },
+        std::move(description));
   }
 
   int run(const ModuleOp<Iface>& op, json& params, json& result) {
@@ -53,16 +55,17 @@ class SdkModule : public ApiModuleBase {
 
 // The client module's SDK client through a weak reference, or null with an
 // error line ("kiv client wrapper is not initialized" / "kiv client is not
-// initialized") and -7 stored into *errorCode.
+// initialized") and -7 stored into *errorCode. The line carries the caller's
+// place (QUON_HERE), so the log shows which module asked.
 ::velmo::kiv::IKivClient* clientThroughLink(const std::weak_ptr<IKivClientWrapper>& link,
-                                            int* errorCode);
+                                            int* errorCode, const spdlog::source_loc& caller);
 
 // A sub-interface of the client (storage, lock, presence, history). A client
 // that hands back none is reported as -7 with an error line naming it.
 template <class Sub>
 Sub* subInterfaceThroughLink(const std::weak_ptr<IKivClientWrapper>& link,
                              Sub* (::velmo::kiv::IKivClient::*getter)(), const char* what,
-                             int* errorCode);
+                             int* errorCode, const spdlog::source_loc& caller);
 
 }  // namespace kiv
 }  // namespace quon

@@ -33,6 +33,9 @@ class QuonEventHandlerManager {
   // from a sink's OnEvent on the delivering thread: that thread already holds
   // the lock, and the list is being walked.
 
+  // True on the thread that is calling this bridge's sinks right now.
+  bool deliveringOnThisThread() const;
+
  private:
   // The one way into deliver(); declared in common/includes/quon_macro.h.
   friend void sendEvent(QuonEventHandlerManager& manager, const char* eventName,
@@ -44,7 +47,6 @@ class QuonEventHandlerManager {
   // delivering thread is delivered at once instead of waiting for itself.
   void deliver(const EventParam& event);
   void deliverToEach(const EventParam& event);
-  bool deliveringOnThisThread() const;
   bool refusedInsideDelivery(const char* operation) const;
 
   std::mutex mutex_;

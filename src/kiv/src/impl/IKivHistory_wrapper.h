@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "common/includes/quon_log.h"
 #include "src/kiv/src/sdk_module.h"
 
 namespace velmo {
@@ -20,7 +21,8 @@ class IKivHistoryWrapper : public velmo_kiv_IKivHistoryWrapperGen {
   using velmo_kiv_IKivHistoryWrapperGen::velmo_kiv_IKivHistoryWrapperGen;
   ::velmo::kiv::IKivHistory* getSdkInterface(int* errorCode) override { return getKivHistory(errorCode); }
   ::velmo::kiv::IKivHistory* getKivHistory(int* errorCode) {
-    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getHistory, "history", errorCode);
+    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getHistory, "history", errorCode,
+                                   QUON_HERE);
   }
 };
 

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "common/includes/quon_log.h"
 #include "src/kiv/src/sdk_module.h"
 
 namespace velmo {
@@ -20,7 +21,8 @@ class IKivLockWrapper : public velmo_kiv_IKivLockWrapperGen {
   using velmo_kiv_IKivLockWrapperGen::velmo_kiv_IKivLockWrapperGen;
   ::velmo::kiv::IKivLock* getSdkInterface(int* errorCode) override { return getKivLock(errorCode); }
   ::velmo::kiv::IKivLock* getKivLock(int* errorCode) {
-    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getLock, "lock", errorCode);
+    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getLock, "lock", errorCode,
+                                   QUON_HERE);
   }
 };
 

@@ -16,12 +16,21 @@ namespace {
 
 const Str kChannel{"channelName"};
 const Int kType{"channelType"};
+const Arr kItems{"items"}, kKeys{"keys"};
+const U32 kCount{"count"};
+
+// "count": how many leading elements of the array are taken.
+KeyDescription countOf(const Arr& array) {
+  KeyDescription d = kCount.describe();
+  d.countOf = array.key;
+  return d;
+}
 
 // "items" and "count": the first "count" elements become StateItem records.
 // A count beyond the array is refused rather than read past its end.
 int setState(IKivPresence& presence, json& params, json& result) {
   std::tuple<const char*, int, json*, uint32_t> v;
-  if (!readAll(params, v, kChannel, kType, Arr{"items"}, U32{"count"})) return kCodeBadParams;
+  if (!readAll(params, v, kChannel, kType, kItems, kCount)) return kCodeBadParams;
   const json& items = *std::get<2>(v);
   const uint32_t count = std::get<3>(v);
   if (count > items.size()) return kCodeBadParams;
@@ -43,7 +52,7 @@ int setState(IKivPresence& presence, json& params, json& result) {
 // "count" and "keys": the first "count" keys, which must be strings.
 int removeState(IKivPresence& presence, json& params, json& result) {
   std::tuple<const char*, int, uint32_t, json*> v;
-  if (!readAll(params, v, kChannel, kType, U32{"count"}, Arr{"keys"})) return kCodeBadParams;
+  if (!readAll(params, v, kChannel, kType, kCount, kKeys)) return kCodeBadParams;
   const uint32_t count = std::get<2>(v);
   const json& keys = *std::get<3>(v);
   if (count > keys.size()) return kCodeBadParams;
@@ -69,12 +78,15 @@ velmo_kiv_IKivPresenceWrapperGen::velmo_kiv_IKivPresenceWrapperGen(
       {"KivPresence_whoNow_f7f61d1",
        async(&IKivPresence::whoNow, kChannel, kType, Obj<PresenceOptions>{"options"})},
       {"KivPresence_whereNow_1fa04dd", async(&IKivPresence::whereNow, user)},
-      {"KivPresence_setState_b73723a", setState},
-      {"KivPresence_removeState_d7033d8", removeState},
+      {"KivPresence_setState_b73723a", setState,
+       asyncCall({kChannel.describe(), kType.describe(), kItems.describe("object", "StateItem"),
+                  countOf(kItems)})},
+      {"KivPresence_removeState_d7033d8", removeState,
+       asyncCall(
+           {kChannel.describe(), kType.describe(), countOf(kKeys), kKeys.describe("string")})},
       {"KivPresence_getState_4ffa44d", async(&IKivPresence::getState, kChannel, kType, user)},
-      {"KivPresence_getOnlineUsers_ce2d8e8",
-       async(&IKivPresence::getOnlineUsers, kChannel, kType,
-             Obj<GetOnlineUsersOptions>{"options"})},
+      {"KivPresence_getOnlineUsers_ce2d8e8", async(&IKivPresence::getOnlineUsers, kChannel, kType,
+                                                   Obj<GetOnlineUsersOptions>{"options"})},
       {"KivPresence_getUserChannels_1fa04dd", async(&IKivPresence::getUserChannels, user)},
   });
 }

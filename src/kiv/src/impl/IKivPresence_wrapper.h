@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "common/includes/quon_log.h"
 #include "src/kiv/src/sdk_module.h"
 
 namespace velmo {
@@ -20,7 +21,8 @@ class IKivPresenceWrapper : public velmo_kiv_IKivPresenceWrapperGen {
   using velmo_kiv_IKivPresenceWrapperGen::velmo_kiv_IKivPresenceWrapperGen;
   ::velmo::kiv::IKivPresence* getSdkInterface(int* errorCode) override { return getKivPresence(errorCode); }
   ::velmo::kiv::IKivPresence* getKivPresence(int* errorCode) {
-    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getPresence, "presence", errorCode);
+    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getPresence, "presence", errorCode,
+                                   QUON_HERE);
   }
 };
 

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "common/includes/quon_log.h"
 #include "src/kiv/src/sdk_module.h"
 
 namespace velmo {
@@ -20,7 +21,8 @@ class IKivStorageWrapper : public velmo_kiv_IKivStorageWrapperGen {
   using velmo_kiv_IKivStorageWrapperGen::velmo_kiv_IKivStorageWrapperGen;
   ::velmo::kiv::IKivStorage* getSdkInterface(int* errorCode) override { return getKivStorage(errorCode); }
   ::velmo::kiv::IKivStorage* getKivStorage(int* errorCode) {
-    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getStorage, "storage", errorCode);
+    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getStorage, "storage", errorCode,
+                                   QUON_HERE);
   }
 };
 

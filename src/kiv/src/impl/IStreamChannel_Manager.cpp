@@ -1,5 +1,6 @@
 #include "src/kiv/src/impl/IStreamChannel_Manager.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/includes/quon_log.h"
@@ -15,6 +16,11 @@ using ::velmo::kiv::JoinTopicOptions;
 using ::velmo::kiv::TopicMessageOptions;
 using ::velmo::kiv::TopicOptions;
 using namespace args;
+
+namespace {
+// Every call names its channel; the manager routes by it.
+const Str kChannelName{"channelName"};
+}  // namespace
 
 velmo_kiv_IStreamChannelWrapperGen::velmo_kiv_IStreamChannelWrapperGen()
     : SdkModule<IStreamChannel>(std::weak_ptr<IKivClientWrapper>()) {
@@ -43,9 +49,23 @@ velmo_kiv_IStreamChannelWrapperGen::velmo_kiv_IStreamChannelWrapperGen()
 
 IStreamChannelManager::IStreamChannelManager(std::weak_ptr<IKivClientWrapper> client)
     : client_(std::move(client)) {
-  registerHandler("KivClient_createStreamChannel_ae3d0cf", [this](json& params, json& result) {
-    return createStreamChannel(params, result);
-  });
+  registerHandler(
+      "KivClient_createStreamChannel_ae3d0cf",
+      [this](json& params, json& result) { return createStreamChannel(params, result); },
+      describeCall("sync", {kChannelName.describe()},
+                   {{"result", "integer"}, {"errorCode", "integer"}}));
+}
+
+std::vector<std::pair<std::string, ApiDescription>> IStreamChannelManager::describeApis() {
+  auto all = ApiModuleBase::describeApis();
+  // Every channel answers the same table; the routing key comes first.
+  IStreamChannelWrapper table(nullptr);
+  for (auto& [name, description] : table.describeApis()) {
+    description.keys.insert(description.keys.begin(), kChannelName.describe());
+    all.emplace_back(name, std::move(description));
+  }
+  std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  return all;
 }
 
 IStreamChannelManager::~IStreamChannelManager() {
@@ -59,7 +79,7 @@ int IStreamChannelManager::Invoke(const char* apiName, json& params, json& resul
   if (own != kCodeUnknownApi) return own;
 
   const char* channelName = nullptr;
-  if (!Str{"channelName"}.read(params, channelName)) return kCodeBadParams;
+  if (!kChannelName.read(params, channelName)) return kCodeBadParams;
   auto it = channels_.find(channelName);
   if (it == channels_.end()) {
     result["result"] = kCodeBadParams;
@@ -71,10 +91,10 @@ int IStreamChannelManager::Invoke(const char* apiName, json& params, json& resul
 }
 
 int IStreamChannelManager::createStreamChannel(json& params, json& result) {
-  IKivClient* client = clientThroughLink(client_, nullptr);
+  IKivClient* client = clientThroughLink(client_, nullptr, QUON_HERE);
   if (!client) return kCodeNoClient;
   const char* name = nullptr;
-  if (!Str{"channelName"}.read(params, name)) return kCodeBadParams;
+  if (!kChannelName.read(params, name)) return kCodeBadParams;
   const std::string channelName(name);
 
   int errorCode = 0;

@@ -40,6 +40,9 @@ class IStreamChannelManager : public ApiModuleBase {
   // channel named by "channelName" ({"result":-2} when it does not exist).
   int Invoke(const char* apiName, json& params, json& result) override;
 
+  // Its own names and those of every channel, with "channelName" first.
+  std::vector<std::pair<std::string, ApiDescription>> describeApis() override;
+
  private:
   int createStreamChannel(json& params, json& result);
 

@@ -16,6 +16,7 @@ namespace sdk = ::velmo::kiv;
   template <>                                                           \
   struct RecordFields<sdk::Record> {                                    \
     using R = sdk::Record;                                              \
+    static constexpr const char* name = #Record;                        \
     static constexpr auto list() {                                      \
       using namespace ::velmo::quon::kiv::fields;                       \
       return std::make_tuple(__VA_ARGS__);                              \
