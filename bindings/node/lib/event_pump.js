@@ -128,9 +128,9 @@ class EventPump {
       const lengths = [];
       for (let i = 0; i < count; i++) lengths.push(word(at + (4 + i) * WORD));
       at += (4 + count) * WORD;
-      const name = batch.latin1Slice(at, at + nameLength);
+      const name = batch.toString('latin1', at, at + nameLength);
       at += nameLength;
-      const data = batch.utf8Slice(at, at + dataLength);
+      const data = batch.toString('utf8', at, at + dataLength);
       at += dataLength;
       const payloads = new Array(count);
       for (let i = 0; i < count; i++) {
