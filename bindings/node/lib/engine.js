@@ -109,7 +109,10 @@ class Engine extends EventEmitter {
         result = raw; // cut at 65535 characters
       }
     }
-    if (apiName === RELEASE && code === 0) this._failPending('the client was released');
+    // Both release the client (create replaces it): its requests will not be answered.
+    if ((apiName === RELEASE || apiName === CREATE) && code === 0) {
+      this._failPending('the client was released');
+    }
     return { code, result, raw };
   }
 
