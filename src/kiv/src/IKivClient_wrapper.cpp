@@ -41,7 +41,7 @@ template <class Kind, class Apply>
 DescribedOp<IKivClient> logSetting(Kind kind, Apply apply) {
   ModuleOp<IKivClient> op = [kind, apply](IKivClient&, json& params, json& result) {
     typename Kind::type value{};
-    if (!kind.read(params, value)) return kCodeBadParams;
+    if (!args::readReported(kind, params, value)) return kCodeBadParams;
     apply(value);
     result["result"] = 0;
     return kCodeOk;
@@ -177,7 +177,7 @@ int IKivClientWrapper::release(IKivClient& client, json& result) {
 
 int IKivClientWrapper::setAppType(json& params, json& result) {
   int appType = 0;
-  if (!kAppType.read(params, appType)) return kCodeBadParams;
+  if (!args::readReported(kAppType, params, appType)) return kCodeBadParams;
   IKivClient* client = getKivClient(nullptr);
   if (!client) return kCodeNoClient;
   const std::string text = "{\"kiv.app_type\": " + std::to_string(appType) + "}";

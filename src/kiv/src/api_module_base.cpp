@@ -2,11 +2,19 @@
 
 #include <algorithm>
 
+#include "src/kiv/src/param_diagnostics.h"
+
 namespace velmo {
 namespace quon {
 namespace kiv {
 
 int ApiModuleBase::Invoke(const char* apiName, json& params, json& result) {
+  const int code = invokeRegistered(apiName, params, result);
+  if (code == kCodeUnknownApi) reportUnknownName(apiName, "is not known to its module", apiNames());
+  return code;
+}
+
+int ApiModuleBase::invokeRegistered(const char* apiName, json& params, json& result) {
   const std::string name(apiName);
   std::lock_guard<std::mutex> guard(table_.lock);
   auto it = table_.handlers.find(name);

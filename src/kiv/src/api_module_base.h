@@ -99,6 +99,10 @@ class ApiModuleBase {
   virtual std::vector<std::pair<std::string, ApiDescription>> describeApis();
 
  protected:
+  // Invoke without the error line for an unknown name, for a module that
+  // passes such names on.
+  int invokeRegistered(const char* apiName, json& params, json& result);
+
   // The first registration of a name wins; later ones are discarded.
   void registerHandler(const std::string& apiName, ApiHandler handler, ApiDescription description);
 

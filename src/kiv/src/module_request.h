@@ -25,6 +25,7 @@
 #include "src/kiv/src/api_module_base.h"
 #include "src/kiv/src/json/json_numbers.h"
 #include "src/kiv/src/json/kiv_record_fields.h"
+#include "src/kiv/src/param_diagnostics.h"
 
 namespace velmo {
 namespace quon {
@@ -144,11 +145,19 @@ struct Arr {
   }
 };
 
+// Reads one key; a failure is logged with the key and the kind wanted.
+template <class Kind>
+bool readReported(const Kind& kind, json& params, typename Kind::type& out) {
+  if (kind.read(params, out)) return true;
+  reportBadKey(params, kind.describe());
+  return false;
+}
+
 // Reads every key in order into values; false at the first failure.
 template <class... A, size_t... I>
 bool readAllImpl(json& params, std::tuple<typename A::type...>& values, std::index_sequence<I...>,
                  const A&... kinds) {
-  return (kinds.read(params, std::get<I>(values)) && ...);
+  return (readReported(kinds, params, std::get<I>(values)) && ...);
 }
 
 template <class... A>

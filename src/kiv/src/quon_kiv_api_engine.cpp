@@ -13,6 +13,7 @@
 #include "src/kiv/src/impl/IStreamChannel_Manager.h"
 #include "src/kiv/src/json/json_numbers.h"
 #include "src/kiv/src/json/json_text.h"
+#include "src/kiv/src/param_diagnostics.h"
 #include "src/kiv/src/param_redaction.h"
 #include "velmo_kiv_sdk/velmo_kiv_sdk.h"
 
@@ -102,6 +103,14 @@ QuonKivApiEngine::~QuonKivApiEngine() {
   clientModule.reset();
 }
 
+std::vector<std::string> QuonKivApiEngine::allApiNames() {
+  std::vector<std::string> names;
+  for (auto& entry : modules_) {
+    for (std::string& name : entry.second->apiNames()) names.push_back(std::move(name));
+  }
+  return names;
+}
+
 bool QuonKivApiEngine::insideOwnDelivery() const { return clientModule_->insideOwnDelivery(); }
 
 int QuonKivApiEngine::CallApi(ApiParam* param) {
@@ -124,10 +133,13 @@ int QuonKivApiEngine::route(const ApiParam& param) {
       QUON_LOG_INFO("api name {} params \"{}\"", apiName, given);
   }
 
+  const ApiNameInScope naming(apiName);
   const std::string_view key = moduleKey(apiName);
-  if (key.empty()) return kCodeNoModule;
-  auto module = modules_.find(std::string(key));
-  if (module == modules_.end()) return kCodeNoModule;
+  auto module = key.empty() ? modules_.end() : modules_.find(std::string(key));
+  if (module == modules_.end()) {
+    reportUnknownName(apiName, "has no module", allApiNames());
+    return kCodeNoModule;
+  }
 
   json params;
   if (hasParams) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "src/kiv/src/api_module_base.h"
 #include "velmo_kiv_wrapper.h"
@@ -36,6 +37,8 @@ class QuonKivApiEngine : public IQuonKivApiEngine {
 
  private:
   int route(const ApiParam& param);
+  // Every name the modules answer, for the near names of an unknown one.
+  std::vector<std::string> allApiNames();
   std::unordered_map<std::string, std::shared_ptr<ApiModuleBase>> modules_;
   IKivClientWrapper* clientModule_;  // owned by modules_, alive as long as the engine
 };

@@ -33,7 +33,10 @@ int setState(IKivPresence& presence, json& params, json& result) {
   if (!readAll(params, v, kChannel, kType, kItems, kCount)) return kCodeBadParams;
   const json& items = *std::get<2>(v);
   const uint32_t count = std::get<3>(v);
-  if (count > items.size()) return kCodeBadParams;
+  if (count > items.size()) {
+    reportBadValue("count", "is larger than \"items\" holds");
+    return kCodeBadParams;
+  }
   std::vector<StateItem> states(count);
   for (uint32_t i = 0; i < count; ++i) {
     const json& item = items[i];
@@ -55,10 +58,16 @@ int removeState(IKivPresence& presence, json& params, json& result) {
   if (!readAll(params, v, kChannel, kType, kCount, kKeys)) return kCodeBadParams;
   const uint32_t count = std::get<2>(v);
   const json& keys = *std::get<3>(v);
-  if (count > keys.size()) return kCodeBadParams;
+  if (count > keys.size()) {
+    reportBadValue("count", "is larger than \"keys\" holds");
+    return kCodeBadParams;
+  }
   std::vector<const char*> names(count);
   for (uint32_t i = 0; i < count; ++i) {
-    if (!keys[i].is_string()) return kCodeBadParams;
+    if (!keys[i].is_string()) {
+      reportBadValue("keys", "holds an element that is not a string");
+      return kCodeBadParams;
+    }
     names[i] = fields::stringChars(keys[i]);
   }
   uint64_t requestId = 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/includes/quon_log.h"
+#include "src/kiv/src/param_diagnostics.h"
 
 namespace velmo {
 namespace quon {
@@ -75,13 +76,15 @@ IStreamChannelManager::~IStreamChannelManager() {
 
 int IStreamChannelManager::Invoke(const char* apiName, json& params, json& result) {
   std::lock_guard<std::mutex> guard(channelLock_);
-  const int own = ApiModuleBase::Invoke(apiName, params, result);
+  const int own = invokeRegistered(apiName, params, result);
   if (own != kCodeUnknownApi) return own;
 
   const char* channelName = nullptr;
-  if (!kChannelName.read(params, channelName)) return kCodeBadParams;
+  if (!args::readReported(kChannelName, params, channelName)) return kCodeBadParams;
   auto it = channels_.find(channelName);
   if (it == channels_.end()) {
+    reportBadValue("channelName", "names no stream channel made by "
+                                  "KivClient_createStreamChannel_ae3d0cf: answered {\"result\":-2}");
     result["result"] = kCodeBadParams;
     return kCodeOk;
   }
@@ -94,7 +97,7 @@ int IStreamChannelManager::createStreamChannel(json& params, json& result) {
   IKivClient* client = clientThroughLink(client_, nullptr, QUON_HERE);
   if (!client) return kCodeNoClient;
   const char* name = nullptr;
-  if (!kChannelName.read(params, name)) return kCodeBadParams;
+  if (!args::readReported(kChannelName, params, name)) return kCodeBadParams;
   const std::string channelName(name);
 
   int errorCode = 0;

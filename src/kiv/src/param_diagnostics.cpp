@@ -1,0 +1,101 @@
+#include "src/kiv/src/param_diagnostics.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/includes/quon_log.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+
+namespace {
+
+thread_local const char* tCurrentApiName = nullptr;
+
+const char* currentApiName() { return tCurrentApiName ? tCurrentApiName : "(direct call)"; }
+
+// What a JSON value is, as a host would say it.
+std::string found(const json& params, const std::string& key) {
+  if (!params.is_object()) return params.is_null() ? "is missing (no parameters)" : "is missing (parameters are not an object)";
+  auto at = params.find(key);
+  if (at == params.end()) return "is missing";
+  return std::string("is ") + (at->is_string()    ? "a string"
+                               : at->is_number()  ? "a number"
+                               : at->is_boolean() ? "a boolean"
+                               : at->is_object()  ? "an object"
+                               : at->is_array()   ? "an array"
+                                                  : "null");
+}
+
+std::string wantedText(const KeyDescription& wanted) {
+  std::string text = wanted.kind;
+  if (!wanted.items.empty()) text += " of " + wanted.items;
+  if (!wanted.record.empty()) text += " (" + wanted.record + ")";
+  return text;
+}
+
+size_t editDistance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1] ? 1 : 0)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+}  // namespace
+
+ApiNameInScope::ApiNameInScope(const char* apiName) : outer_(tCurrentApiName) {
+  tCurrentApiName = apiName;
+}
+
+ApiNameInScope::~ApiNameInScope() { tCurrentApiName = outer_; }
+
+void reportBadKey(const json& params, const KeyDescription& wanted) {
+  QUON_LOG_ERROR("api name {} key \"{}\" {}, wanted {}", currentApiName(), wanted.key,
+                 found(params, wanted.key), wantedText(wanted));
+}
+
+void reportBadValue(const char* key, const char* why) {
+  QUON_LOG_ERROR("api name {} key \"{}\" {}", currentApiName(), key, why);
+}
+
+void reportUnknownName(const char* apiName, const char* why,
+                       const std::vector<std::string>& knownNames) {
+  const std::vector<std::string> near = nearNames(apiName, knownNames);
+  if (near.empty())
+    QUON_LOG_ERROR("api name {} {}", apiName, why);
+  else
+    QUON_LOG_ERROR("api name {} {}; near names: {}", apiName, why, joined(near));
+}
+
+std::vector<std::string> nearNames(std::string_view name, const std::vector<std::string>& known) {
+  // A slip: a few characters, or a quarter of the name for long ones.
+  const size_t allowed = std::max<size_t>(3, name.size() / 4);
+  std::vector<std::pair<size_t, std::string>> scored;
+  for (const std::string& candidate : known) {
+    const size_t distance = editDistance(name, candidate);
+    if (distance <= allowed) scored.emplace_back(distance, candidate);
+  }
+  std::sort(scored.begin(), scored.end());
+  std::vector<std::string> near;
+  for (size_t i = 0; i < scored.size() && i < 3; ++i) near.push_back(scored[i].second);
+  return near;
+}
+
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo
