@@ -39,6 +39,8 @@ case "${1:-}" in
     ;;
   test)
     install_packages
+    command -v node >/dev/null ||
+      echo "== node not found: the Node.js binding's tests are skipped (install nodejs and npm)"
     build
     if ! command -v dotnet >/dev/null; then
       echo "== dotnet not found: the .NET binding's tests (bindings/dotnet) are NOT run;" \

@@ -1,0 +1,286 @@
+'use strict';
+// One engine handle: calls by API name with checked parameters, asynchronous
+// requests settled by their result events, and events through EventEmitter.
+
+const { EventEmitter } = require('node:events');
+const { load } = require('./native');
+const { eventPump, existingPump } = require('./event_pump');
+const { checkParams, withLength } = require('./params');
+const description = require('./api.generated');
+const errors = require('./errors');
+
+const { KivCallError, KivRequestError, KivStateError } = errors;
+errors.setCodeNames(description.codes);
+
+const API_BY_NAME = new Map(description.apis.map((api) => [api.name, api]));
+const CREATE = 'KivClient_create';
+const RELEASE = 'KivClient_release';
+const REQUEST_ID = /"requestId":(\d+)/; // read as text: ids may exceed 2^53
+
+let handlerDepth = 0; // > 0 while an event listener runs on this thread
+const openEngines = new Set(); // native records of the engines not yet destroyed
+
+function refuseInHandler(what) {
+  if (handlerDepth > 0) {
+    throw new KivStateError(`${what} is refused inside an event handler`, 'ERR_KIV_IN_EVENT_HANDLER');
+  }
+}
+
+// Native handles of an engine dropped without close(): destroyed on collection.
+const collected = new FinalizationRegistry((native) => destroyNative(native));
+
+function destroyNative(native) {
+  openEngines.delete(native);
+  if (!native.handle) return;
+  const { pump, handle, tag, sink } = native;
+  native.handle = null;
+  pump.native.destroyEngine(handle); // releases the client: no SDK thread delivers any more
+  pump.unregister(tag, sink);
+}
+
+class Engine extends EventEmitter {
+  constructor() {
+    super();
+    const pump = eventPump();
+    const handle = pump.native.createEngine(null);
+    if (!handle) throw new Error('CreateQuonKivEngine failed');
+    const { tag, sink } = pump.register(this);
+    this._native = { pump, handle, tag, sink };
+    openEngines.add(this._native);
+    this._pending = new Map(); // requestId text -> { api, resolve, reject }
+    this._listening = false;
+    collected.register(this, this._native, this);
+    for (const [accessor, methods] of Object.entries(MODULES)) {
+      this[accessor] = new methods(this);
+    }
+  }
+
+  get closed() {
+    return !this._native.handle;
+  }
+
+  // Calls an API as it is: returns { code, result } and never throws for a
+  // return code. params: an object (sent as JSON), JSON text, or undefined.
+  // payload: the message bytes of a publish call.
+  call(apiName, params, payload) {
+    const handle = this._native.handle;
+    if (!handle) throw new KivStateError('the engine is closed', 'ERR_KIV_CLOSED');
+    if (typeof apiName !== 'string' || apiName.includes('\0')) {
+      throw new TypeError('an API name is a string without NUL characters');
+    }
+    if (apiName === CREATE || apiName === RELEASE) refuseInHandler(apiName);
+    const api = API_BY_NAME.get(apiName);
+    let buffer = null;
+    if (apiName === CREATE) {
+      // Its buffer is always this engine's sink, never bytes of the host's.
+      if (payload !== undefined && payload !== null) {
+        throw new TypeError(`${CREATE} takes no payload: its buffer is the engine's event sink`);
+      }
+      buffer = this._native.sink;
+    } else if (payload !== undefined && payload !== null) {
+      buffer = toBuffer(payload);
+    }
+    if (api && api.buffer === 'payload' && params && typeof params === 'object') {
+      params = withLength(api, params, buffer);
+    }
+    const text =
+      params === undefined || params === null ? null : typeof params === 'string' ? params : JSON.stringify(params);
+    if (text !== null && text.includes('\0')) {
+      // It would end the text early, and the library would read past it.
+      throw new TypeError('parameter text must not hold NUL characters');
+    }
+    const native = this._native.pump.native;
+    // paramsLength is in UTF-8 bytes, not UTF-16 units; koffi passes the
+    // text NUL-terminated.
+    const code = native.call(
+      handle,
+      apiName,
+      text,
+      text === null ? 0 : Buffer.byteLength(text, 'utf8'),
+      buffer,
+      buffer === null || !Buffer.isBuffer(buffer) ? 0 : buffer.length,
+    );
+    const raw = native.result() || '';
+    let result = null;
+    if (raw) {
+      try {
+        result = JSON.parse(raw);
+      } catch {
+        result = raw; // cut at 65535 characters
+      }
+    }
+    // Both release the client (create replaces it): its requests will not be answered.
+    if ((apiName === RELEASE || apiName === CREATE) && code === 0) {
+      this._failPending('the client was released');
+    }
+    return { code, result, raw };
+  }
+
+  // Calls a described API after checking its parameters. Synchronous APIs
+  // return their result; asynchronous ones a Promise of their result event.
+  invoke(apiName, params, payload) {
+    const api = API_BY_NAME.get(apiName);
+    if (!api) throw new KivCallError(apiName, -1009, null);
+    const checked = checkParams(api, params, payload);
+    const { code, result, raw } = this.call(apiName, checked, payload);
+    if (code !== api.code) throw new KivCallError(apiName, code, result);
+    // A failure the SDK reported at once ("KivClient_create" with a refused
+    // configuration, a request it would not start) is an error too.
+    if (result && typeof result.result === 'number' && result.result !== 0) {
+      throw new KivCallError(apiName, result.result, result);
+    }
+    if (api.mode !== 'async') return result;
+    const match = REQUEST_ID.exec(raw);
+    if (!match) return Promise.resolve(result);
+    return this._await(api, match[1]);
+  }
+
+  // Keeps the event loop alive for this engine's events until unlisten().
+  listen() {
+    if (this._listening || this.closed) return this;
+    this._listening = true;
+    this._native.pump.hold(this);
+    return this;
+  }
+
+  unlisten() {
+    if (!this._listening) return this;
+    this._listening = false;
+    this._native.pump.unhold(this);
+    return this;
+  }
+
+  // Destroys the engine (releasing its client) and then its sink. Safe to call
+  // twice; refused inside an event handler, where the host should defer it.
+  close() {
+    refuseInHandler('close()');
+    this._destroy();
+  }
+
+  _destroy() {
+    if (this.closed) return;
+    this.unlisten();
+    collected.unregister(this);
+    destroyNative(this._native);
+    this._failPending('the engine was closed');
+  }
+
+  errorReason(code) {
+    return this._native.pump.native.errorReason(code) || '';
+  }
+
+  _await(api, requestId) {
+    return new Promise((resolve, reject) => {
+      this._pending.set(requestId, { api, resolve, reject });
+      this._native.pump.hold(this);
+    });
+  }
+
+  _settle(requestId, settle) {
+    const waiter = this._pending.get(requestId);
+    if (!waiter) return;
+    this._pending.delete(requestId);
+    this._native.pump.unhold(this);
+    settle(waiter);
+  }
+
+  _failPending(why) {
+    for (const requestId of [...this._pending.keys()]) {
+      this._settle(requestId, (w) => w.reject(new KivStateError(`${w.api.name}: ${why}`, 'ERR_KIV_CLOSED')));
+    }
+  }
+
+  // One event from the pump, on the JavaScript thread.
+  _deliver(name, data, payloads) {
+    if (this.closed) return;
+    let body;
+    try {
+      body = JSON.parse(data);
+    } catch {
+      body = {};
+    }
+    const callback = description.events[name] || name;
+    const event = { name, callback, body, payloads };
+    handlerDepth += 1;
+    try {
+      this._emitSafely(callback, event);
+      this._emitSafely('event', event);
+    } finally {
+      handlerDepth -= 1;
+    }
+    const requestId = body.requestId_str;
+    if (requestId !== undefined && this._pending.has(requestId)) {
+      const waiter = this._pending.get(requestId);
+      if (waiter.api.resultEvents.includes(name)) {
+        this._settle(requestId, (w) =>
+          body.errorCode
+            ? w.reject(new KivRequestError(w.api.name, event, this.errorReason(body.errorCode)))
+            : w.resolve(event),
+        );
+      }
+    }
+  }
+
+  // A listener that throws does not stop delivery to the others, not even to
+  // the other listeners of the same event: each is called on its own, and the
+  // error goes to 'error' listeners, or becomes a process warning.
+  _emitSafely(eventName, event) {
+    for (const listener of this.rawListeners(eventName)) {
+      try {
+        listener.call(this, event);
+      } catch (error) {
+        if (eventName !== 'error' && this.listenerCount('error') > 0) {
+          this._emitSafely('error', error);
+        } else {
+          process.emitWarning(error instanceof Error ? error : new Error(String(error)), 'KivHandlerError');
+        }
+      }
+    }
+  }
+}
+
+function toBuffer(payload) {
+  if (Buffer.isBuffer(payload)) return payload;
+  if (typeof payload === 'string') return Buffer.from(payload, 'utf8');
+  if (ArrayBuffer.isView(payload)) return Buffer.from(payload.buffer, payload.byteOffset, payload.byteLength);
+  if (payload instanceof ArrayBuffer) return Buffer.from(payload);
+  throw new TypeError('a payload is a Buffer, a typed array, an ArrayBuffer or a string');
+}
+
+// One class per API module, with one method per API name of the module.
+function moduleClass(prefix, apis) {
+  class Module {
+    constructor(engine) {
+      this.engine = engine;
+    }
+  }
+  Object.defineProperty(Module, 'name', { value: `${prefix}Module` });
+  for (const api of apis) {
+    Module.prototype[api.method] = function (params, payload) {
+      if (api.buffer === 'eventSink') return this.engine.invoke(api.name, params);
+      return this.engine.invoke(api.name, params, payload);
+    };
+  }
+  return Module;
+}
+
+const MODULES = {};
+for (const [accessor, prefix] of Object.entries(description.modules)) {
+  MODULES[accessor] = moduleClass(prefix, description.apis.filter((api) => api.module === prefix));
+}
+
+// Engines still open when the process exits are destroyed first, so that no
+// SDK thread runs while the process is torn down.
+process.on('exit', () => {
+  for (const native of [...openEngines]) destroyNative(native);
+  const pump = existingPump();
+  if (pump) pump.stop();
+});
+
+function version() {
+  const build = [0];
+  const text = load().version(build);
+  return { version: text || '', build: build[0] };
+}
+
+module.exports = { Engine, version };

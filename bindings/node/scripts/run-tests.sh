@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs the binding's node --test suite: installs its npm dependencies when
+# they are missing (from the npm registry, nothing else), then the tests.
+#   scripts/run-tests.sh [NODE]    with VELMO_KIV_LIBRARY and VELMO_KIV_NODE_QUEUE set
+set -euo pipefail
+cd "$(dirname "$0")/.."
+NODE=${1:-node}
+if [ ! -f node_modules/koffi/package.json ]; then
+  echo "== npm ci in bindings/node"
+  npm ci --no-audit --no-fund >/dev/null
+fi
+exec "$NODE" --test test/*.test.js
