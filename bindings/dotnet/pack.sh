@@ -15,13 +15,16 @@ export DOTNET_CLI_TELEMETRY_OPTOUT=1 DOTNET_NOLOGO=1
 
 STAGE=$OUT_DIR/stage
 rm -rf "$STAGE" && mkdir -p "$STAGE"
-# The installed form finds the stand-in SDK beside itself ($ORIGIN).
+# The installed form finds the stand-in SDK beside itself ($ORIGIN) once both
+# sit in one runtimes folder; the stand-in is installed as its own component.
 cmake --install "$BUILD_DIR" --prefix "$STAGE/install" >/dev/null
+cmake --install "$BUILD_DIR" --prefix "$STAGE/install" --component loopback >/dev/null
 lib=$STAGE/install/lib
 sdk_soname=$(readelf -d "$lib/libVelmoKivWrapper.so" | sed -n 's/.*NEEDED.*\[\(libvelmo_kiv_sdk[^]]*\)\]/\1/p')
+sdk_file=$(find "$STAGE/install" -name "$sdk_soname" | head -n 1)
 mkdir -p "$STAGE/wrapper/runtimes/linux-x64/native" "$STAGE/loopback/runtimes/linux-x64/native"
 cp -L "$lib/libVelmoKivWrapper.so" "$STAGE/wrapper/runtimes/linux-x64/native/libVelmoKivWrapper.so"
-cp -L "$lib/$sdk_soname" "$STAGE/loopback/runtimes/linux-x64/native/$sdk_soname"
+cp -L "$sdk_file" "$STAGE/loopback/runtimes/linux-x64/native/$sdk_soname"
 
 # The Windows build puts every DLL into its bin/ folder.
 win_dll=$WINDOWS_BUILD_DIR/bin/VelmoKivWrapper.dll
