@@ -13,9 +13,9 @@ ROOT = os.path.join(os.path.dirname(__file__), os.pardir, os.pardir)
 
 def test_names_are_what_the_generator_writes_from_the_description():
     path = os.path.join(ROOT, "tools", "bindgen", "python_names.py")
-    spec = importlib.util.spec_from_file_location("python_names", path)
-    generator = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(generator)
+    module_source = importlib.util.spec_from_file_location("python_names", path)
+    generator = importlib.util.module_from_spec(module_source)
+    module_source.loader.exec_module(generator)
     with open(velmo_kiv.names.__file__, encoding="utf-8", newline="") as committed:
         assert committed.read() == generator.render(generator.api_model.load()), \
             "run python3 tools/bindgen/python_names.py"
