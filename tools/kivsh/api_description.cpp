@@ -36,8 +36,8 @@ std::string listed(const std::vector<std::string>& names) {
   return text;
 }
 
-std::string withNearNames(std::string message, const std::vector<std::string>& near) {
-  if (!near.empty()) message += "; did you mean " + listed(near) + "?";
+std::string withNearNames(std::string message, const std::vector<std::string>& closest) {
+  if (!closest.empty()) message += "; did you mean " + listed(closest) + "?";
   return message;
 }
 
@@ -139,9 +139,9 @@ std::vector<std::string> ApiDescription::nearNames(const std::string& name,
   }
   std::stable_sort(ranked.begin(), ranked.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<std::string> near;
-  for (size_t i = 0; i < ranked.size() && i < 3; ++i) near.push_back(ranked[i].second);
-  return near;
+  std::vector<std::string> closest;
+  for (size_t i = 0; i < ranked.size() && i < 3; ++i) closest.push_back(ranked[i].second);
+  return closest;
 }
 
 std::string ApiDescription::checkWait(const std::string& event,

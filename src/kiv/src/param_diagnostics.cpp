@@ -75,11 +75,11 @@ void reportBadValue(const char* key, const char* why) {
 
 void reportUnknownName(const char* apiName, const char* why,
                        const std::vector<std::string>& knownNames) {
-  const std::vector<std::string> near = nearNames(apiName, knownNames);
-  if (near.empty())
+  const std::vector<std::string> closest = nearNames(apiName, knownNames);
+  if (closest.empty())
     QUON_LOG_ERROR("api name {} {}", apiName, why);
   else
-    QUON_LOG_ERROR("api name {} {}; near names: {}", apiName, why, joined(near));
+    QUON_LOG_ERROR("api name {} {}; closest names: {}", apiName, why, joined(closest));
 }
 
 std::vector<std::string> nearNames(std::string_view name, const std::vector<std::string>& known) {
@@ -91,9 +91,9 @@ std::vector<std::string> nearNames(std::string_view name, const std::vector<std:
     if (distance <= allowed) scored.emplace_back(distance, candidate);
   }
   std::sort(scored.begin(), scored.end());
-  std::vector<std::string> near;
-  for (size_t i = 0; i < scored.size() && i < 3; ++i) near.push_back(scored[i].second);
-  return near;
+  std::vector<std::string> closest;
+  for (size_t i = 0; i < scored.size() && i < 3; ++i) closest.push_back(scored[i].second);
+  return closest;
 }
 
 }  // namespace kiv
