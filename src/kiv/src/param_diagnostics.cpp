@@ -79,7 +79,7 @@ void reportUnknownName(const char* apiName, const char* why,
   if (closest.empty())
     QUON_LOG_ERROR("api name {} {}", apiName, why);
   else
-    QUON_LOG_ERROR("api name {} {}; closest names: {}", apiName, why, joined(closest));
+    QUON_LOG_ERROR("api name {} {}; near names: {}", apiName, why, joined(closest));
 }
 
 std::vector<std::string> nearNames(std::string_view name, const std::vector<std::string>& known) {
