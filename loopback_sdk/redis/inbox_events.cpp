@@ -42,12 +42,18 @@ ChannelKey channelOf(const json& event) {
   return {static_cast<int>(numberOf(event, "ct")), textOf(event, "ch")};
 }
 
-// State arrives as an object ({} when empty); msgpack of an empty Lua table is an array.
+// State arrives as {{key, value}...} in its order, or as an object; an empty
+// Lua table may come as either.
 StateMap stateOf(const json& value) {
   StateMap state;
-  if (!value.is_object()) return state;
-  for (auto it = value.begin(); it != value.end(); ++it)
-    if (it->is_string()) state.emplace_back(it.key(), it->get<std::string>());
+  if (value.is_object()) {
+    for (auto it = value.begin(); it != value.end(); ++it)
+      if (it->is_string()) state.emplace_back(it.key(), it->get<std::string>());
+  } else if (value.is_array()) {
+    for (const json& pair : value)
+      if (pair.is_array() && pair.size() == 2 && pair[0].is_string() && pair[1].is_string())
+        state.emplace_back(pair[0].get<std::string>(), pair[1].get<std::string>());
+  }
   return state;
 }
 

@@ -13,7 +13,7 @@
 #include "loopback_sdk/redis/redis_hub.h"
 #include "loopback_sdk/sdk_constants.h"
 #include "loopback_sdk/sdk_namespace.h"
-// part includes: presence
+#include "loopback_sdk/redis/redis_presence.h"
 // part includes: storage
 // part includes: lock
 // part includes: history
@@ -36,7 +36,7 @@ class RedisClient final : public sdk::IKivClient, private HubClient {
   int logout(uint64_t& requestId) override;
   sdk::IKivStorage* getStorage() override { return nullptr; }  // part getter: storage
   sdk::IKivLock* getLock() override { return nullptr; }  // part getter: lock
-  sdk::IKivPresence* getPresence() override { return nullptr; }  // part getter: presence
+  sdk::IKivPresence* getPresence() override { return &presence_; }
   sdk::IKivHistory* getHistory() override { return nullptr; }  // part getter: history
   int renewToken(const char* token, uint64_t& requestId) override;
   int publish(const char* channelName, const char* message, size_t length,
@@ -98,7 +98,7 @@ class RedisClient final : public sdk::IKivClient, private HubClient {
   // Message channels and their flags, to restore after a lost link.
   std::map<std::string, std::string> subscriptions_;
 
-  // part member: presence
+  RedisPresence presence_{*this};
   // part member: storage
   // part member: lock
   // part member: history

@@ -3,8 +3,8 @@
 -- operation files and dispatch.lua into one script, called as
 --   EVALSHA sha 0 op app process clientId userId args...
 -- Members live in one hash per channel, field "<process>/<client>" holding
--- {u = user, f = flags, s = state}; flags are m(essage) p(resence) l(ock)
--- d(metadata) q(uiet). Events go to each process's inbox channel as
+-- {u = user, f = flags, s = state as {{key, value}...}, n = entry order};
+-- flags are m(essage) p(resence) l(ock) d(metadata) q(uiet). Events go to each process's inbox channel as
 -- msgpack {to = {client ids}, ev = {...}}; the answer is msgpack
 -- {code, {events for the requester}, data}.
 local op, app, process, clientId, userId = ARGV[1], ARGV[2], ARGV[3], ARGV[4], ARGV[5]
@@ -27,6 +27,7 @@ end
 
 local function has(flags, flag) return string.find(flags, flag, 1, true) ~= nil end
 
+-- In the order they entered (n is a per-application sequence).
 local function members(ctype, name)
   local raw = redis.call('HGETALL', channelKey(ctype, name))
   local list = {}
@@ -35,6 +36,7 @@ local function members(ctype, name)
     member.key = raw[i]
     list[#list + 1] = member
   end
+  table.sort(list, function(a, b) return a.n < b.n end)
   return list
 end
 
@@ -100,7 +102,8 @@ local function enter(ctype, name, flags, followUps)
     return
   end
   local wasVisible = userVisible(ctype, name, userId)
-  redis.call('HSET', key, self, cjson.encode({u = userId, f = flags, s = {}}))
+  redis.call('HSET', key, self, cjson.encode({u = userId, f = flags, s = {},
+                                              n = redis.call('INCR', prefix .. 'seq')}))
   redis.call('SADD', clientChannelsKey(self), ctype .. ':' .. name)
   if not has(flags, 'q') and not wasVisible then
     notify(membersWanting(ctype, name, 'p', self),
