@@ -59,8 +59,6 @@ const char* errorReason(int code) {
       return "the client was released";
     case kInjectedFailure:
       return "failure injected by loopback.fail_next_requests";
-    case kNotSupported:
-      return "not supported by this backend";
     case kServiceUnreachable:
       return "the shared service cannot be reached";
     default:

@@ -34,10 +34,8 @@ enum ErrorCode : int {
   kInvalidParameters = 23,
   kClientReleased = 24,
   kInjectedFailure = 25,
-  // Operations the Redis backend does not carry yet.
-  kNotSupported = 26,
   // The Redis backend's server is down or unreachable.
-  kServiceUnreachable = 27,
+  kServiceUnreachable = 26,
 };
 
 // Never null; unknown codes get a text of their own.

@@ -2,11 +2,10 @@
 // callbacks the in-process service would queue.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "loopback_sdk/channel_key.h"
 #include "loopback_sdk/event_dispatcher.h"

@@ -87,6 +87,8 @@ RedisClient::RedisClient(uint64_t id, RedisHub& hub, std::string appId, std::str
       failErrorCode_(kInjectedFailure) {}
 
 int RedisClient::release() {
+  // Its stream channels stay usable, answering kClientReleased from now on.
+  streamChannels_.orphanAll();
   {
     std::lock_guard<std::mutex> lock(liveMutex);
     liveClients.erase(id_);
@@ -188,13 +190,16 @@ int RedisClient::logout(uint64_t& requestId) {
       requestId, Need::kNothing,
       [&](std::vector<Event>&) -> int {
         if (!loggedIn_) return kNotLoggedIn;
-        // Leaving the channels needs Redis; logging out does not.
-        if (hub_.up()) callService("logout", {});
+        // Leaving the channels needs Redis; logging out does not. Waiting
+        // lock acquisitions are answered (cancelled) first, as in-process.
+        std::vector<Event> cancelled;
+        if (hub_.up()) callService("logout", {}, &cancelled);
+        for (Event& event : cancelled) dispatcher_.post(std::move(event));
         const int previous = connected_ && hub_.up() ? kLinkConnected : kLinkDisconnected;
         loggedIn_ = connected_ = false;
         ++connectionEpoch_;
+        subscriptions_.clear();  // left: a logout names no channels
         postLinkChange(previous, kLinkIdle, kLinkOpLogout, "logout", false);
-        subscriptions_.clear();
         dispatcher_.post(connectionStateEvent("", kConnectionDisconnected, kReasonLogout));
         return kOk;
       },
@@ -223,11 +228,11 @@ int RedisClient::publish(const char* channelName, const char* message, size_t le
           return kInvalidChannelType;
         if (!message && length > 0) return kInvalidArgument;
         if (length > kMaxPayloadBytes) return kMessageTooLarge;
-        if (options.storeInHistory) return kNotSupported;
-        return callService("publish",
-                           {std::to_string(options.channelType), channelName,
-                            std::to_string(options.messageType), text(options.customType),
-                            length > 0 ? std::string(message, length) : std::string()});
+        return callService(
+            "publish",
+            {std::to_string(options.channelType), channelName, std::to_string(options.messageType),
+             text(options.customType), length > 0 ? std::string(message, length) : std::string(),
+             options.storeInHistory ? "1" : "0"});
       },
       [](uint64_t id, int code) -> Event {
         return [id, code](IKivEventHandler& h) { h.onPublishResult(id, code); };
@@ -242,8 +247,8 @@ int RedisClient::subscribe(const char* channelName, const sdk::SubscribeOptions&
       [&](std::vector<Event>& followUps) -> int {
         if (name.empty()) return kInvalidChannelName;
         const std::string flags = flagsOf(options);
-        const int code = callService(
-            "subscribe", {std::to_string(kChannelMessage), name, flags}, &followUps);
+        const int code =
+            callService("subscribe", {std::to_string(kChannelMessage), name, flags}, &followUps);
         if (code == kOk) subscriptions_[name] = flags;
         return code;
       },
@@ -270,9 +275,8 @@ int RedisClient::unsubscribe(const char* channelName, uint64_t& requestId) {
       });
 }
 
-sdk::IStreamChannel* RedisClient::createStreamChannel(const char*, int* errorCode) {
-  if (errorCode) *errorCode = kNotSupported;
-  return nullptr;
+sdk::IStreamChannel* RedisClient::createStreamChannel(const char* channelName, int* errorCode) {
+  return streamChannels_.create(*this, channelName, dispatcher_.handler(), errorCode);
 }
 
 int RedisClient::setParameters(const char* parameters) {
@@ -283,6 +287,12 @@ int RedisClient::setParameters(const char* parameters) {
     if (parsed.failErrorCode) failErrorCode_ = *parsed.failErrorCode;
     if (parsed.failNextRequests) failNextRequests_ = *parsed.failNextRequests;
     if (parsed.reconnectDelayMs) reconnectDelayMs_ = *parsed.reconnectDelayMs;
+    // The ttl unit is the application's, in every process, so it lives in Redis.
+    if (parsed.ttlUnitMs) {
+      if (!hub_.ensureUp()) return kServiceUnreachable;
+      if (const int code = callService("setTtlUnit", {std::to_string(*parsed.ttlUnitMs)}))
+        return code;
+    }
     if (parsed.tokenWillExpire) {
       dispatcher_.post([](IKivEventHandler& h) { h.onTokenPrivilegeWillExpire(""); });
       const std::vector<std::string> channels = channelNames();
@@ -341,7 +351,7 @@ void RedisClient::linkLost() {
   dispatcher_.post(connectionStateEvent("", kConnectionReconnecting, kReasonInterrupted));
 }
 
-void RedisClient::linkRestored() {
+void RedisClient::restoreLink() {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (!loggedIn_) return;
   // The server may have restarted with nothing: register again and re-enter
@@ -353,6 +363,11 @@ void RedisClient::linkRestored() {
     arguments.push_back(flags);
   }
   callService("restore", arguments);
+}
+
+void RedisClient::linkBack() {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (!loggedIn_) return;
   postLinkChange(kLinkDisconnected, kLinkConnected, kLinkOpReconnected, "reconnected", false);
   dispatcher_.post(connectionStateEvent("", kConnectionConnected, kReasonReconnected));
 }

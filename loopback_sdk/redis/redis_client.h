@@ -10,14 +10,14 @@
 
 #include "loopback_sdk/channel_key.h"
 #include "loopback_sdk/event_dispatcher.h"
+#include "loopback_sdk/redis/redis_history.h"
 #include "loopback_sdk/redis/redis_hub.h"
+#include "loopback_sdk/redis/redis_lock.h"
+#include "loopback_sdk/redis/redis_presence.h"
+#include "loopback_sdk/redis/redis_storage.h"
+#include "loopback_sdk/redis/redis_stream_channel.h"
 #include "loopback_sdk/sdk_constants.h"
 #include "loopback_sdk/sdk_namespace.h"
-#include "loopback_sdk/redis/redis_presence.h"
-// part includes: storage
-// part includes: lock
-// part includes: history
-// part includes: stream
 
 namespace velmo {
 namespace quon {
@@ -34,10 +34,10 @@ class RedisClient final : public sdk::IKivClient, private HubClient {
   int release() override;
   int login(const char* token, uint64_t& requestId) override;
   int logout(uint64_t& requestId) override;
-  sdk::IKivStorage* getStorage() override { return nullptr; }  // part getter: storage
-  sdk::IKivLock* getLock() override { return nullptr; }  // part getter: lock
+  sdk::IKivStorage* getStorage() override { return &storage_; }
+  sdk::IKivLock* getLock() override { return &lock_; }
   sdk::IKivPresence* getPresence() override { return &presence_; }
-  sdk::IKivHistory* getHistory() override { return nullptr; }  // part getter: history
+  sdk::IKivHistory* getHistory() override { return &history_; }
   int renewToken(const char* token, uint64_t& requestId) override;
   int publish(const char* channelName, const char* message, size_t length,
               const sdk::PublishOptions& options, uint64_t& requestId) override;
@@ -66,19 +66,18 @@ class RedisClient final : public sdk::IKivClient, private HubClient {
   const std::string& userId() const { return userId_; }
 
  private:
-
   RedisClient(uint64_t id, RedisHub& hub, std::string appId, std::string userId,
               sdk::IKivEventHandler* handler);
   ~RedisClient() = default;
 
   std::vector<std::string> channelNames() const;
-  void postLinkChange(int previous, int current, int operation, const char* reason,
-                      bool resumed);
+  void postLinkChange(int previous, int current, int operation, const char* reason, bool resumed);
   void reconnectAfter(uint32_t delayMs, uint64_t epoch);
 
   void deliver(Event event) override;
   void linkLost() override;
-  void linkRestored() override;
+  void restoreLink() override;
+  void linkBack() override;
   const std::string& appId() const override { return appId_; }
 
   const uint64_t id_;
@@ -99,10 +98,10 @@ class RedisClient final : public sdk::IKivClient, private HubClient {
   std::map<std::string, std::string> subscriptions_;
 
   RedisPresence presence_{*this};
-  // part member: storage
-  // part member: lock
-  // part member: history
-  // part member: stream
+  RedisStorage storage_{*this};
+  RedisLock lock_{*this};
+  RedisHistory history_{*this};
+  RedisStreamChannels streamChannels_;
 };
 
 }  // namespace loopback

@@ -34,7 +34,8 @@ RedisValue convert(const redisReply* reply) {
       break;
     case REDIS_REPLY_ARRAY:
       value.kind = RedisValue::Kind::kArray;
-      for (size_t i = 0; i < reply->elements; ++i) value.items.push_back(convert(reply->element[i]));
+      for (size_t i = 0; i < reply->elements; ++i)
+        value.items.push_back(convert(reply->element[i]));
       break;
     default:
       break;
@@ -119,8 +120,8 @@ bool RedisConnection::command(const std::vector<std::string>& arguments, RedisVa
     argv.push_back(argument.data());
     lengths.push_back(argument.size());
   }
-  ReplyPtr raw(redisCommandArgv(context_, static_cast<int>(argv.size()), argv.data(),
-                                lengths.data()));
+  ReplyPtr raw(
+      redisCommandArgv(context_, static_cast<int>(argv.size()), argv.data(), lengths.data()));
   if (!raw) return fail(context_->errstr[0] ? context_->errstr : "connection lost");
   reply = convert(static_cast<redisReply*>(raw.get()));
   return true;

@@ -49,8 +49,7 @@ RedisHub& RedisHub::forAddress(const RedisAddress& address) {
   return *hub;
 }
 
-RedisHub::RedisHub(const RedisAddress& address)
-    : address_(address), processId_(newProcessId()) {}
+RedisHub::RedisHub(const RedisAddress& address) : address_(address), processId_(newProcessId()) {}
 
 void RedisHub::attach(uint64_t clientId, HubClient* client) {
   std::lock_guard<std::mutex> lock(clientsMutex_);
@@ -69,14 +68,19 @@ void RedisHub::detach(uint64_t clientId) {
 
 void RedisHub::stopReader() {
   stopping_ = true;
-  if (reader_.joinable()) {
-    if (reader_.get_id() == std::this_thread::get_id())
-      reader_.detach();
+  std::thread reader;
+  {
+    std::lock_guard<std::mutex> lock(commandMutex_);
+    reader.swap(reader_);
+  }
+  if (reader.joinable()) {
+    if (reader.get_id() == std::this_thread::get_id())
+      reader.detach();
     else
-      reader_.join();
+      reader.join();
   }
   std::lock_guard<std::mutex> lock(commandMutex_);
-  up_ = false;
+  open_ = up_ = false;
   command_.close();
   subscriber_.close();
   stopping_ = false;
@@ -99,24 +103,26 @@ bool RedisHub::connectLocked() {
 bool RedisHub::ensureUp() {
   std::lock_guard<std::mutex> lock(commandMutex_);
   if (up_) return true;
+  // A running reader is bringing the link back and restores every client.
+  if (reader_.joinable()) return false;
   if (!connectLocked()) {
     command_.close();
     subscriber_.close();
     return false;
   }
-  up_ = true;
-  if (!reader_.joinable()) reader_ = std::thread([this] { readLoop(); });
+  open_ = up_ = true;
+  reader_ = std::thread([this] { readLoop(); });
   return true;
 }
 
 void RedisHub::markDown() {
   // The reader notices the shut socket and runs the recovery.
-  if (up_ && subscriber_.connected()) ::shutdown(subscriber_.fd(), SHUT_RDWR);
+  if (open_ && subscriber_.connected()) ::shutdown(subscriber_.fd(), SHUT_RDWR);
 }
 
 bool RedisHub::call(const std::vector<std::string>& arguments, ServiceAnswer& answer) {
   std::lock_guard<std::mutex> lock(commandMutex_);
-  if (!up_) return false;
+  if (!open_) return false;
   std::vector<std::string> command{"EVALSHA", scriptSha_, "0"};
   command.insert(command.end(), arguments.begin(), arguments.end());
   command.insert(command.begin() + 5, processId_);  // after op and app
@@ -179,7 +185,7 @@ void RedisHub::sweep() {
 void RedisHub::readLoop() {
   auto lastSweep = std::chrono::steady_clock::now();
   while (!stopping_) {
-    if (!up_) {
+    if (!open_) {
       recover();
       continue;
     }
@@ -192,7 +198,7 @@ void RedisHub::readLoop() {
     if (!subscriber_.receive(kReadSlice, reply, got)) {
       {
         std::lock_guard<std::mutex> lock(commandMutex_);
-        up_ = false;
+        open_ = up_ = false;
         command_.close();
         subscriber_.close();
       }
@@ -212,12 +218,24 @@ void RedisHub::recover() {
   while (!stopping_) {
     std::this_thread::sleep_for(wait);
     if (stopping_) return;
-    if (ensureUp()) break;
+    {
+      std::lock_guard<std::mutex> lock(commandMutex_);
+      if (connectLocked()) {
+        open_ = true;
+        break;
+      }
+      command_.close();
+      subscriber_.close();
+    }
     wait = std::min(wait * 2, kLongestRetry);
   }
   if (stopping_) return;
+  // Every client is back in the service before any of them hears of it, so
+  // no request runs against a half-restored service.
   std::lock_guard<std::mutex> lock(clientsMutex_);
-  for (auto& entry : clients_) entry.second->linkRestored();
+  for (auto& entry : clients_) entry.second->restoreLink();
+  up_ = open_.load();
+  for (auto& entry : clients_) entry.second->linkBack();
 }
 
 }  // namespace loopback

@@ -8,11 +8,10 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "loopback_sdk/event_dispatcher.h"
 #include "loopback_sdk/redis/redis_connection.h"
@@ -27,9 +26,11 @@ class HubClient {
  public:
   // An event from another client (delivered only while logged in and connected).
   virtual void deliver(Event event) = 0;
-  // The link to Redis went down, or came back with everything restored.
+  // The link to Redis went down; it came back (restore the client's state in
+  // the service), then every client was restored (requests may run again).
   virtual void linkLost() = 0;
-  virtual void linkRestored() = 0;
+  virtual void restoreLink() = 0;
+  virtual void linkBack() = 0;
   virtual const std::string& appId() const = 0;
 
  protected:
@@ -73,10 +74,13 @@ class RedisHub {
 
   const RedisAddress address_;
   const std::string processId_;
+  // open_: the connections work; up_: open and every client restored, so
+  // requests may run.
+  std::atomic<bool> open_{false};
   std::atomic<bool> up_{false};
   std::atomic<bool> stopping_{false};
 
-  std::mutex commandMutex_;  // guards command_, subscriber_ while down, scriptSha_
+  std::mutex commandMutex_;  // guards command_, subscriber_ while closed, scriptSha_, reader_
   RedisConnection command_;
   RedisConnection subscriber_;
   std::string scriptSha_;

@@ -106,8 +106,7 @@ int RedisPresence::whoNow(const char* channelName, int channelType,
 }
 
 int RedisPresence::getOnlineUsers(const char* channelName, int channelType,
-                                  const sdk::GetOnlineUsersOptions& options,
-                                  uint64_t& requestId) {
+                                  const sdk::GetOnlineUsersOptions& options, uint64_t& requestId) {
   return listUsers(channelName, channelType, options.includeUserId, options.includeState,
                    options.page, requestId, &IKivEventHandler::onGetOnlineUsersResult);
 }
@@ -120,8 +119,8 @@ int RedisPresence::getUserChannels(const char* userId, uint64_t& requestId) {
   return listChannels(userId, requestId, &IKivEventHandler::onGetUserChannelsResult);
 }
 
-int RedisPresence::setState(const char* channelName, int channelType,
-                            const sdk::StateItem* items, size_t count, uint64_t& requestId) {
+int RedisPresence::setState(const char* channelName, int channelType, const sdk::StateItem* items,
+                            size_t count, uint64_t& requestId) {
   const std::string name = text(channelName);
   std::vector<std::string> arguments{std::to_string(channelType), name};
   bool readable = items || count == 0;
@@ -171,8 +170,8 @@ int RedisPresence::getState(const char* channelName, int channelType, const char
         if (const int code = checkChannel(name, channelType)) return code;
         if (target.empty()) return kInvalidUserId;
         nlohmann::json data;
-        const int code = client_.callService("getState", {std::to_string(channelType), name, target},
-                                             nullptr, &data);
+        const int code = client_.callService(
+            "getState", {std::to_string(channelType), name, target}, nullptr, &data);
         if (code == kOk) found = userOf(data);
         return code;
       },

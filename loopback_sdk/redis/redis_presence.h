@@ -19,8 +19,8 @@ class RedisPresence final : public sdk::IKivPresence {
   int whoNow(const char* channelName, int channelType, const sdk::PresenceOptions& options,
              uint64_t& requestId) override;
   int whereNow(const char* userId, uint64_t& requestId) override;
-  int setState(const char* channelName, int channelType, const sdk::StateItem* items,
-               size_t count, uint64_t& requestId) override;
+  int setState(const char* channelName, int channelType, const sdk::StateItem* items, size_t count,
+               uint64_t& requestId) override;
   int removeState(const char* channelName, int channelType, const char** keys, size_t count,
                   uint64_t& requestId) override;
   int getState(const char* channelName, int channelType, const char* userId,

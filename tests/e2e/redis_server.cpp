@@ -57,8 +57,8 @@ RedisServer::RedisServer() : port_(freePort()) {}
 bool RedisServer::start() {
   if (pid_ > 0) return true;
   const std::string port = std::to_string(port_);
-  std::vector<std::string> arguments{"redis-server", "--port",     port,   "--bind",
-                                     "127.0.0.1",    "--save",     "",     "--appendonly",
+  std::vector<std::string> arguments{"redis-server", "--port",     port,     "--bind",
+                                     "127.0.0.1",    "--save",     "",       "--appendonly",
                                      "no",           "--loglevel", "warning"};
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());

@@ -10,7 +10,7 @@ function ops.unsubscribe()
   return answer(0)
 end
 
--- ARGV: type, name, message type, custom type, payload.
+-- ARGV: type, name, message type, custom type, payload, store ('1': keep for history).
 function ops.publish()
   local ctype, name = ARGV[6], ARGV[7]
   local recipients, shown = {}, name
@@ -20,8 +20,10 @@ function ops.publish()
   else
     recipients = membersWanting(ctype, name, 'm', '')
   end
-  notify(recipients, {k = 'message', ct = tonumber(ctype), ch = shown, mt = tonumber(ARGV[8]),
-                      pub = userId, cu = ARGV[9], pl = ARGV[10], ts = timestamp()})
+  local event = {k = 'message', ct = tonumber(ctype), ch = shown, mt = tonumber(ARGV[8]),
+                 pub = userId, cu = ARGV[9], pl = ARGV[10], ts = timestamp()}
+  notify(recipients, event)
+  if ARGV[11] == '1' then runHooks(hooks.store, ctype, name, event) end
   return answer(0)
 end
 
