@@ -297,16 +297,7 @@ int RedisClient::setParameters(const char* parameters) {
       dispatcher_.post([](IKivEventHandler& h) { h.onTokenPrivilegeWillExpire(""); });
       const std::vector<std::string> channels = channelNames();
       const uint64_t timestamp = localTimestamp();
-      dispatcher_.post([channels, timestamp](IKivEventHandler& h) {
-        StringsView names(channels);
-        sdk::TokenEvent event;
-        event.eventType = kTokenWillExpire;
-        event.reason = "token will expire";
-        event.affectedResources.messageChannels.channels = names.data();
-        event.affectedResources.messageChannels.channelCount = names.size();
-        event.timestamp = timestamp;
-        h.onTokenEvent(event);
-      });
+      dispatcher_.post(tokenWillExpireEvent(channels, timestamp));
     }
     if (parsed.dropConnection) {
       if (!loggedIn_ || !connected_) return kNotLoggedIn;
