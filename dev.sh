@@ -13,7 +13,7 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 install_packages() {
   local wanted=(cmake g++ make pkg-config git nlohmann-json3-dev libspdlog-dev libfmt-dev
                 libgtest-dev libgmock-dev libbenchmark-dev python3 python3-pytest python3-venv
-                libedit-dev
+                libedit-dev redis-server libhiredis-dev
                 clang libclang-rt-14-dev)
   local missing=()
   for p in "${wanted[@]}"; do

@@ -59,6 +59,8 @@ const char* errorReason(int code) {
       return "the client was released";
     case kInjectedFailure:
       return "failure injected by loopback.fail_next_requests";
+    case kServiceUnreachable:
+      return "the shared service cannot be reached";
     default:
       return "unknown error code";
   }

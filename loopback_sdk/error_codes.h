@@ -34,6 +34,8 @@ enum ErrorCode : int {
   kInvalidParameters = 23,
   kClientReleased = 24,
   kInjectedFailure = 25,
+  // The Redis backend's server is down or unreachable.
+  kServiceUnreachable = 26,
 };
 
 // Never null; unknown codes get a text of their own.

@@ -246,16 +246,7 @@ int LoopbackClient::setParameters(const char* parameters) {
         state.clients.reply(id_, [](IKivEventHandler& h) { h.onTokenPrivilegeWillExpire(""); });
         std::vector<std::string> channels = channelNamesOf(state, id_);
         const uint64_t timestamp = state.timestamp();
-        state.clients.reply(id_, [channels, timestamp](IKivEventHandler& h) {
-          StringsView names(channels);
-          sdk::TokenEvent event;
-          event.eventType = kTokenWillExpire;
-          event.reason = "token will expire";
-          event.affectedResources.messageChannels.channels = names.data();
-          event.affectedResources.messageChannels.channelCount = names.size();
-          event.timestamp = timestamp;
-          h.onTokenEvent(event);
-        });
+        state.clients.reply(id_, tokenWillExpireEvent(channels, timestamp));
       }
       if (parsed.dropConnection) return dropConnection(state, *client);
       return kOk;

@@ -36,6 +36,8 @@ class Service {
   void after(std::chrono::milliseconds delay, std::function<void(ServiceState&)> task);
 
   uint64_t newClientId() { return ++lastClientId_; }
+  // Needs no lock (the id counter is atomic).
+  uint64_t newRequestId() { return state_.newRequestId(); }
   // The timer thread runs while at least one client exists.
   void clientCreated();
   void clientReleased();

@@ -141,6 +141,19 @@ Event connectionStateEvent(const std::string& channel, int state, int reason) {
   };
 }
 
+Event tokenWillExpireEvent(std::vector<std::string> channels, uint64_t timestamp) {
+  return [channels = std::move(channels), timestamp](IKivEventHandler& handler) {
+    StringsView names(channels);
+    sdk::TokenEvent event;
+    event.eventType = kTokenWillExpire;
+    event.reason = "token will expire";
+    event.affectedResources.messageChannels.channels = names.data();
+    event.affectedResources.messageChannels.channelCount = names.size();
+    event.timestamp = timestamp;
+    handler.onTokenEvent(event);
+  };
+}
+
 }  // namespace loopback
 }  // namespace kiv
 }  // namespace quon

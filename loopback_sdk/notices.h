@@ -47,6 +47,8 @@ struct LinkChange {
 };
 Event linkStateEvent(LinkChange change, uint64_t timestamp);
 Event connectionStateEvent(const std::string& channel, int state, int reason);
+// The token of a client in these message channels will expire.
+Event tokenWillExpireEvent(std::vector<std::string> channels, uint64_t timestamp);
 
 }  // namespace loopback
 }  // namespace kiv

@@ -1,0 +1,171 @@
+#include "loopback_sdk/redis/redis_connection.h"
+
+#include <hiredis/hiredis.h>
+#include <poll.h>
+
+#include <cstdlib>
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+namespace loopback {
+
+namespace {
+
+RedisValue convert(const redisReply* reply) {
+  RedisValue value;
+  if (!reply) return value;
+  switch (reply->type) {
+    case REDIS_REPLY_STRING:
+      value.kind = RedisValue::Kind::kString;
+      value.text.assign(reply->str, reply->len);
+      break;
+    case REDIS_REPLY_STATUS:
+      value.kind = RedisValue::Kind::kStatus;
+      value.text.assign(reply->str, reply->len);
+      break;
+    case REDIS_REPLY_ERROR:
+      value.kind = RedisValue::Kind::kError;
+      value.text.assign(reply->str, reply->len);
+      break;
+    case REDIS_REPLY_INTEGER:
+      value.kind = RedisValue::Kind::kInteger;
+      value.integer = reply->integer;
+      break;
+    case REDIS_REPLY_ARRAY:
+      value.kind = RedisValue::Kind::kArray;
+      for (size_t i = 0; i < reply->elements; ++i)
+        value.items.push_back(convert(reply->element[i]));
+      break;
+    default:
+      break;
+  }
+  return value;
+}
+
+struct ReplyDeleter {
+  void operator()(void* reply) const { freeReplyObject(reply); }
+};
+using ReplyPtr = std::unique_ptr<void, ReplyDeleter>;
+
+}  // namespace
+
+bool parseRedisAddress(const std::string& text, RedisAddress& address) {
+  std::string rest = text;
+  const std::string scheme = "redis://";
+  if (rest.compare(0, scheme.size(), scheme) == 0) rest = rest.substr(scheme.size());
+  RedisAddress parsed;
+  const size_t slash = rest.find('/');
+  if (slash != std::string::npos) {
+    const std::string db = rest.substr(slash + 1);
+    rest = rest.substr(0, slash);
+    if (!db.empty()) {
+      char* end = nullptr;
+      const long n = std::strtol(db.c_str(), &end, 10);
+      if (*end || n < 0 || n > 1000) return false;
+      parsed.database = static_cast<int>(n);
+    }
+  }
+  const size_t colon = rest.rfind(':');
+  if (colon != std::string::npos) {
+    char* end = nullptr;
+    const long port = std::strtol(rest.c_str() + colon + 1, &end, 10);
+    if (*end || port <= 0 || port > 65535) return false;
+    parsed.port = static_cast<int>(port);
+    rest = rest.substr(0, colon);
+  }
+  if (!rest.empty()) parsed.host = rest;
+  address = parsed;
+  return true;
+}
+
+RedisConnection::~RedisConnection() { close(); }
+
+int RedisConnection::fd() const { return context_ ? context_->fd : -1; }
+
+void RedisConnection::close() {
+  if (context_) redisFree(context_);
+  context_ = nullptr;
+}
+
+bool RedisConnection::fail(const std::string& why) {
+  lastError_ = why;
+  close();
+  return false;
+}
+
+bool RedisConnection::connect(const RedisAddress& address, std::chrono::milliseconds timeout) {
+  close();
+  timeval tv{static_cast<time_t>(timeout.count() / 1000),
+             static_cast<suseconds_t>((timeout.count() % 1000) * 1000)};
+  context_ = redisConnectWithTimeout(address.host.c_str(), address.port, tv);
+  if (!context_) return fail("out of memory");
+  if (context_->err) return fail(context_->errstr);
+  // Commands wait at most this long too, so a server that stops answering
+  // counts as a lost connection rather than a hung caller.
+  redisSetTimeout(context_, tv);
+  if (address.database != 0) {
+    RedisValue reply;
+    if (!command({"SELECT", std::to_string(address.database)}, reply)) return false;
+    if (reply.isError()) return fail(reply.text);
+  }
+  return true;
+}
+
+bool RedisConnection::command(const std::vector<std::string>& arguments, RedisValue& reply) {
+  if (!context_) return fail(lastError_.empty() ? "not connected" : lastError_);
+  std::vector<const char*> argv;
+  std::vector<size_t> lengths;
+  for (const std::string& argument : arguments) {
+    argv.push_back(argument.data());
+    lengths.push_back(argument.size());
+  }
+  ReplyPtr raw(
+      redisCommandArgv(context_, static_cast<int>(argv.size()), argv.data(), lengths.data()));
+  if (!raw) return fail(context_->errstr[0] ? context_->errstr : "connection lost");
+  reply = convert(static_cast<redisReply*>(raw.get()));
+  return true;
+}
+
+bool RedisConnection::send(const std::vector<std::string>& arguments) {
+  if (!context_) return false;
+  std::vector<const char*> argv;
+  std::vector<size_t> lengths;
+  for (const std::string& argument : arguments) {
+    argv.push_back(argument.data());
+    lengths.push_back(argument.size());
+  }
+  if (redisAppendCommandArgv(context_, static_cast<int>(argv.size()), argv.data(),
+                             lengths.data()) != REDIS_OK)
+    return fail(context_->errstr);
+  int done = 0;
+  while (!done)
+    if (redisBufferWrite(context_, &done) != REDIS_OK) return fail(context_->errstr);
+  return true;
+}
+
+bool RedisConnection::receive(std::chrono::milliseconds timeout, RedisValue& reply, bool& got) {
+  got = false;
+  if (!context_) return false;
+  void* raw = nullptr;
+  if (redisGetReplyFromReader(context_, &raw) != REDIS_OK) return fail(context_->errstr);
+  if (!raw) {
+    // Nothing buffered: wait for the socket, then read what arrived.
+    pollfd fd{context_->fd, POLLIN, 0};
+    const int ready = poll(&fd, 1, static_cast<int>(timeout.count()));
+    if (ready < 0) return true;  // interrupted: the caller asks again
+    if (ready == 0) return true;
+    if (redisBufferRead(context_) != REDIS_OK) return fail(context_->errstr);
+    if (redisGetReplyFromReader(context_, &raw) != REDIS_OK) return fail(context_->errstr);
+    if (!raw) return true;
+  }
+  ReplyPtr owned(raw);
+  reply = convert(static_cast<redisReply*>(raw));
+  got = true;
+  return true;
+}
+
+}  // namespace loopback
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo

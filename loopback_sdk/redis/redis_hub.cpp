@@ -1,0 +1,244 @@
+#include "loopback_sdk/redis/redis_hub.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <set>
+
+#include "loopback_sdk/error_codes.h"
+#include "loopback_sdk/redis/inbox_events.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+namespace loopback {
+
+extern const char* const kServiceScript;  // service.lua, compiled in
+
+namespace {
+
+constexpr std::chrono::milliseconds kConnectTimeout{1000};
+constexpr std::chrono::milliseconds kReadSlice{50};
+constexpr std::chrono::milliseconds kFirstRetry{100};
+constexpr std::chrono::milliseconds kLongestRetry{2000};
+constexpr std::chrono::milliseconds kSweepEvery{100};
+
+std::string newProcessId() {
+  std::random_device random;
+  char id[40];
+  std::snprintf(id, sizeof id, "%08x%08x-%d", random(), random(), static_cast<int>(getpid()));
+  return id;
+}
+
+std::string inboxPattern(const std::string& processId) { return "kiv:*:inbox:" + processId; }
+
+}  // namespace
+
+RedisHub& RedisHub::forAddress(const RedisAddress& address) {
+  static std::mutex mutex;
+  static std::map<std::string, RedisHub*> hubs;
+  const std::string key =
+      address.host + ":" + std::to_string(address.port) + "/" + std::to_string(address.database);
+  std::lock_guard<std::mutex> lock(mutex);
+  RedisHub*& hub = hubs[key];
+  if (!hub) hub = new RedisHub(address);
+  return *hub;
+}
+
+RedisHub::RedisHub(const RedisAddress& address) : address_(address), processId_(newProcessId()) {}
+
+void RedisHub::attach(uint64_t clientId, HubClient* client) {
+  std::lock_guard<std::mutex> lock(clientsMutex_);
+  clients_[clientId] = client;
+}
+
+void RedisHub::detach(uint64_t clientId) {
+  bool last = false;
+  {
+    std::lock_guard<std::mutex> lock(clientsMutex_);
+    clients_.erase(clientId);
+    last = clients_.empty();
+  }
+  if (last) stopReader();
+}
+
+void RedisHub::stopReader() {
+  stopping_ = true;
+  std::thread reader;
+  {
+    std::lock_guard<std::mutex> lock(commandMutex_);
+    reader.swap(reader_);
+  }
+  if (reader.joinable()) {
+    if (reader.get_id() == std::this_thread::get_id())
+      reader.detach();
+    else
+      reader.join();
+  }
+  std::lock_guard<std::mutex> lock(commandMutex_);
+  open_ = up_ = false;
+  command_.close();
+  subscriber_.close();
+  stopping_ = false;
+}
+
+bool RedisHub::connectLocked() {
+  if (!command_.connect(address_, kConnectTimeout) ||
+      !subscriber_.connect(address_, kConnectTimeout))
+    return false;
+  RedisValue reply;
+  if (!command_.command({"SCRIPT", "LOAD", kServiceScript}, reply) || reply.isError()) return false;
+  scriptSha_ = reply.text;
+  // Subscribed before any request runs, so no event for this process is missed.
+  if (!subscriber_.send({"PSUBSCRIBE", inboxPattern(processId_)})) return false;
+  bool got = false;
+  if (!subscriber_.receive(kConnectTimeout, reply, got) || !got) return false;
+  return true;
+}
+
+bool RedisHub::ensureUp() {
+  std::lock_guard<std::mutex> lock(commandMutex_);
+  if (up_) return true;
+  // A running reader is bringing the link back and restores every client.
+  if (reader_.joinable()) return false;
+  if (!connectLocked()) {
+    command_.close();
+    subscriber_.close();
+    return false;
+  }
+  open_ = up_ = true;
+  reader_ = std::thread([this] { readLoop(); });
+  return true;
+}
+
+void RedisHub::markDown() {
+  // The reader notices the shut socket and runs the recovery.
+  if (open_ && subscriber_.connected()) ::shutdown(subscriber_.fd(), SHUT_RDWR);
+}
+
+bool RedisHub::call(const std::vector<std::string>& arguments, ServiceAnswer& answer) {
+  std::lock_guard<std::mutex> lock(commandMutex_);
+  if (!open_) return false;
+  std::vector<std::string> command{"EVALSHA", scriptSha_, "0"};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  command.insert(command.begin() + 5, processId_);  // after op and app
+  RedisValue reply;
+  bool sent = command_.command(command, reply);
+  if (sent && reply.isError() && reply.text.rfind("NOSCRIPT", 0) == 0) {
+    // A restarted server forgot the script.
+    RedisValue loaded;
+    sent = command_.command({"SCRIPT", "LOAD", kServiceScript}, loaded) && !loaded.isError();
+    if (sent) sent = command_.command(command, reply);
+  }
+  if (!sent) {
+    markDown();
+    return false;
+  }
+  if (reply.kind != RedisValue::Kind::kString) {
+    answer.code = kFailure;
+    return true;
+  }
+  try {
+    const nlohmann::json parsed = nlohmann::json::from_msgpack(reply.text, true, false);
+    answer.code = parsed.at(0).get<int>();
+    for (const nlohmann::json& event : parsed.at(1))
+      if (auto made = eventFromService(event)) answer.followUps.push_back(std::move(*made));
+    if (parsed.size() > 2) answer.data = parsed[2];
+  } catch (...) {
+    answer.code = kFailure;
+  }
+  return true;
+}
+
+void RedisHub::dispatch(const std::string& bytes) {
+  InboxMessage message;
+  try {
+    if (!readInboxMessage(bytes, message)) return;
+  } catch (...) {
+    return;
+  }
+  std::optional<Event> event = eventFromService(message.event);
+  if (!event) return;
+  std::lock_guard<std::mutex> lock(clientsMutex_);
+  for (uint64_t id : message.recipients) {
+    auto it = clients_.find(id);
+    if (it != clients_.end()) it->second->deliver(*event);
+  }
+}
+
+void RedisHub::sweep() {
+  std::set<std::string> apps;
+  {
+    std::lock_guard<std::mutex> lock(clientsMutex_);
+    for (auto& entry : clients_) apps.insert(entry.second->appId());
+  }
+  for (const std::string& app : apps) {
+    ServiceAnswer ignored;
+    call({"sweep", app, "0", ""}, ignored);
+  }
+}
+
+void RedisHub::readLoop() {
+  auto lastSweep = std::chrono::steady_clock::now();
+  while (!stopping_) {
+    if (!open_) {
+      recover();
+      continue;
+    }
+    if (std::chrono::steady_clock::now() - lastSweep >= kSweepEvery) {
+      sweep();
+      lastSweep = std::chrono::steady_clock::now();
+    }
+    RedisValue reply;
+    bool got = false;
+    if (!subscriber_.receive(kReadSlice, reply, got)) {
+      {
+        std::lock_guard<std::mutex> lock(commandMutex_);
+        open_ = up_ = false;
+        command_.close();
+        subscriber_.close();
+      }
+      std::lock_guard<std::mutex> lock(clientsMutex_);
+      for (auto& entry : clients_) entry.second->linkLost();
+      continue;
+    }
+    // A pattern message: pmessage, pattern, channel, payload.
+    if (got && reply.kind == RedisValue::Kind::kArray && reply.items.size() == 4 &&
+        reply.items[0].text == "pmessage")
+      dispatch(reply.items[3].text);
+  }
+}
+
+void RedisHub::recover() {
+  std::chrono::milliseconds wait = kFirstRetry;
+  while (!stopping_) {
+    std::this_thread::sleep_for(wait);
+    if (stopping_) return;
+    {
+      std::lock_guard<std::mutex> lock(commandMutex_);
+      if (connectLocked()) {
+        open_ = true;
+        break;
+      }
+      command_.close();
+      subscriber_.close();
+    }
+    wait = std::min(wait * 2, kLongestRetry);
+  }
+  if (stopping_) return;
+  // Every client is back in the service before any of them hears of it, so
+  // no request runs against a half-restored service.
+  std::lock_guard<std::mutex> lock(clientsMutex_);
+  for (auto& entry : clients_) entry.second->restoreLink();
+  up_ = open_.load();
+  for (auto& entry : clients_) entry.second->linkBack();
+}
+
+}  // namespace loopback
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo

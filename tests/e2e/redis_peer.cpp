@@ -1,0 +1,40 @@
+// A second process for the Redis backend's tests: logs in as the user given,
+// enters the channel given, prints "ready PID" and waits to be killed.
+//   redis_peer USER CHANNEL   (the server from VELMO_KIV_LOOPBACK_REDIS)
+#include <unistd.h>
+
+#include <cstdio>
+#include <future>
+
+#include "velmo_kiv_sdk/velmo_kiv_sdk.h"
+
+namespace {
+
+class Handler : public velmo::kiv::IKivEventHandler {
+ public:
+  std::promise<int> loggedIn, subscribed;
+  void onLoginResult(uint64_t, int code) override { loggedIn.set_value(code); }
+  void onSubscribeResult(uint64_t, const char*, int code) override { subscribed.set_value(code); }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) return 2;
+  Handler handler;
+  velmo::kiv::KivConfig config;
+  config.appId = "loopback-test";
+  config.userId = argv[1];
+  config.eventHandler = &handler;
+  int error = 0;
+  velmo::kiv::IKivClient* client = createKivClient(&config, &error);
+  if (!client) return 1;
+  uint64_t id = 0;
+  client->login("token", id);
+  if (handler.loggedIn.get_future().get() != 0) return 1;
+  client->subscribe(argv[2], velmo::kiv::SubscribeOptions(), id);
+  if (handler.subscribed.get_future().get() != 0) return 1;
+  std::printf("ready %d\n", static_cast<int>(getpid()));
+  std::fflush(stdout);
+  for (;;) pause();
+}

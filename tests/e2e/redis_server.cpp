@@ -1,0 +1,85 @@
+#include "redis_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace loopback_test {
+
+namespace {
+
+bool answers(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return false;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  if (ok) {
+    const char ping[] = "PING\r\n";
+    char reply[8] = {};
+    ok = write(fd, ping, sizeof ping - 1) == sizeof ping - 1 && read(fd, reply, 5) == 5 &&
+         std::string(reply, 5) == "+PONG";
+  }
+  close(fd);
+  return ok;
+}
+
+}  // namespace
+
+int freePort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  int port = 0;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+    port = ntohs(address.sin_port);
+  close(fd);
+  return port;
+}
+
+RedisServer::RedisServer() : port_(freePort()) {}
+
+bool RedisServer::start() {
+  if (pid_ > 0) return true;
+  const std::string port = std::to_string(port_);
+  std::vector<std::string> arguments{"redis-server", "--port",     port,     "--bind",
+                                     "127.0.0.1",    "--save",     "",       "--appendonly",
+                                     "no",           "--loglevel", "warning"};
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  if (posix_spawnp(&pid_, "redis-server", nullptr, nullptr, argv.data(), environ) != 0) {
+    pid_ = -1;
+    return false;
+  }
+  for (int i = 0; i < 100; ++i) {
+    if (answers(port_)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  stop();
+  return false;
+}
+
+void RedisServer::stop() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+}  // namespace loopback_test
