@@ -1,5 +1,6 @@
 #include "loopback_sdk/redis/redis_connection.h"
 
+#include <dlfcn.h>
 #include <hiredis/hiredis.h>
 #include <poll.h>
 
@@ -43,8 +44,50 @@ RedisValue convert(const redisReply* reply) {
   return value;
 }
 
+// hiredis is loaded when the backend is first used, so the stand-in itself
+// needs no hiredis on a machine that never picks Redis.
+struct Hiredis {
+  decltype(&redisConnectWithTimeout) connectWithTimeout = nullptr;
+  decltype(&redisSetTimeout) setTimeout = nullptr;
+  decltype(&redisFree) free = nullptr;
+  decltype(&redisCommandArgv) commandArgv = nullptr;
+  decltype(&redisAppendCommandArgv) appendCommandArgv = nullptr;
+  decltype(&redisBufferWrite) bufferWrite = nullptr;
+  decltype(&redisBufferRead) bufferRead = nullptr;
+  decltype(&redisGetReplyFromReader) getReplyFromReader = nullptr;
+  decltype(&freeReplyObject) freeReply = nullptr;
+  bool loaded = false;
+};
+
+template <class Fn>
+bool bind(void* library, const char* name, Fn& fn) {
+  fn = reinterpret_cast<Fn>(dlsym(library, name));
+  return fn != nullptr;
+}
+
+// Null when no hiredis library can be loaded.
+const Hiredis* hiredis() {
+  static const Hiredis api = [] {
+    Hiredis found;
+    void* library = nullptr;
+    for (const char* name : {"libhiredis.so.0.14", "libhiredis.so.1.1.0", "libhiredis.so"})
+      if ((library = dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
+    found.loaded = library && bind(library, "redisConnectWithTimeout", found.connectWithTimeout) &&
+                   bind(library, "redisSetTimeout", found.setTimeout) &&
+                   bind(library, "redisFree", found.free) &&
+                   bind(library, "redisCommandArgv", found.commandArgv) &&
+                   bind(library, "redisAppendCommandArgv", found.appendCommandArgv) &&
+                   bind(library, "redisBufferWrite", found.bufferWrite) &&
+                   bind(library, "redisBufferRead", found.bufferRead) &&
+                   bind(library, "redisGetReplyFromReader", found.getReplyFromReader) &&
+                   bind(library, "freeReplyObject", found.freeReply);
+    return found;
+  }();
+  return api.loaded ? &api : nullptr;
+}
+
 struct ReplyDeleter {
-  void operator()(void* reply) const { freeReplyObject(reply); }
+  void operator()(void* reply) const { hiredis()->freeReply(reply); }
 };
 using ReplyPtr = std::unique_ptr<void, ReplyDeleter>;
 
@@ -84,7 +127,7 @@ RedisConnection::~RedisConnection() { close(); }
 int RedisConnection::fd() const { return context_ ? context_->fd : -1; }
 
 void RedisConnection::close() {
-  if (context_) redisFree(context_);
+  if (context_) hiredis()->free(context_);
   context_ = nullptr;
 }
 
@@ -98,12 +141,14 @@ bool RedisConnection::connect(const RedisAddress& address, std::chrono::millisec
   close();
   timeval tv{static_cast<time_t>(timeout.count() / 1000),
              static_cast<suseconds_t>((timeout.count() % 1000) * 1000)};
-  context_ = redisConnectWithTimeout(address.host.c_str(), address.port, tv);
+  const Hiredis* api = hiredis();
+  if (!api) return fail("hiredis not found (Debian: libhiredis0.14)");
+  context_ = api->connectWithTimeout(address.host.c_str(), address.port, tv);
   if (!context_) return fail("out of memory");
   if (context_->err) return fail(context_->errstr);
   // Commands wait at most this long too, so a server that stops answering
   // counts as a lost connection rather than a hung caller.
-  redisSetTimeout(context_, tv);
+  api->setTimeout(context_, tv);
   if (address.database != 0) {
     RedisValue reply;
     if (!command({"SELECT", std::to_string(address.database)}, reply)) return false;
@@ -121,7 +166,7 @@ bool RedisConnection::command(const std::vector<std::string>& arguments, RedisVa
     lengths.push_back(argument.size());
   }
   ReplyPtr raw(
-      redisCommandArgv(context_, static_cast<int>(argv.size()), argv.data(), lengths.data()));
+      hiredis()->commandArgv(context_, static_cast<int>(argv.size()), argv.data(), lengths.data()));
   if (!raw) return fail(context_->errstr[0] ? context_->errstr : "connection lost");
   reply = convert(static_cast<redisReply*>(raw.get()));
   return true;
@@ -135,12 +180,12 @@ bool RedisConnection::send(const std::vector<std::string>& arguments) {
     argv.push_back(argument.data());
     lengths.push_back(argument.size());
   }
-  if (redisAppendCommandArgv(context_, static_cast<int>(argv.size()), argv.data(),
-                             lengths.data()) != REDIS_OK)
+  if (hiredis()->appendCommandArgv(context_, static_cast<int>(argv.size()), argv.data(),
+                                   lengths.data()) != REDIS_OK)
     return fail(context_->errstr);
   int done = 0;
   while (!done)
-    if (redisBufferWrite(context_, &done) != REDIS_OK) return fail(context_->errstr);
+    if (hiredis()->bufferWrite(context_, &done) != REDIS_OK) return fail(context_->errstr);
   return true;
 }
 
@@ -148,15 +193,16 @@ bool RedisConnection::receive(std::chrono::milliseconds timeout, RedisValue& rep
   got = false;
   if (!context_) return false;
   void* raw = nullptr;
-  if (redisGetReplyFromReader(context_, &raw) != REDIS_OK) return fail(context_->errstr);
+  const Hiredis* api = hiredis();
+  if (api->getReplyFromReader(context_, &raw) != REDIS_OK) return fail(context_->errstr);
   if (!raw) {
     // Nothing buffered: wait for the socket, then read what arrived.
     pollfd fd{context_->fd, POLLIN, 0};
     const int ready = poll(&fd, 1, static_cast<int>(timeout.count()));
     if (ready < 0) return true;  // interrupted: the caller asks again
     if (ready == 0) return true;
-    if (redisBufferRead(context_) != REDIS_OK) return fail(context_->errstr);
-    if (redisGetReplyFromReader(context_, &raw) != REDIS_OK) return fail(context_->errstr);
+    if (api->bufferRead(context_) != REDIS_OK) return fail(context_->errstr);
+    if (api->getReplyFromReader(context_, &raw) != REDIS_OK) return fail(context_->errstr);
     if (!raw) return true;
   }
   ReplyPtr owned(raw);
