@@ -190,19 +190,25 @@ bool RedisConnection::send(const std::vector<std::string>& arguments) {
 }
 
 bool RedisConnection::receive(std::chrono::milliseconds timeout, RedisValue& reply, bool& got) {
+  // A failed read leaves the context for its owner to close under its own
+  // lock: another thread may be looking at it (to shut the socket down).
+  auto broken = [this] {
+    lastError_ = context_->errstr;
+    return false;
+  };
   got = false;
   if (!context_) return false;
   void* raw = nullptr;
   const Hiredis* api = hiredis();
-  if (api->getReplyFromReader(context_, &raw) != REDIS_OK) return fail(context_->errstr);
+  if (api->getReplyFromReader(context_, &raw) != REDIS_OK) return broken();
   if (!raw) {
     // Nothing buffered: wait for the socket, then read what arrived.
     pollfd fd{context_->fd, POLLIN, 0};
     const int ready = poll(&fd, 1, static_cast<int>(timeout.count()));
     if (ready < 0) return true;  // interrupted: the caller asks again
     if (ready == 0) return true;
-    if (api->bufferRead(context_) != REDIS_OK) return fail(context_->errstr);
-    if (api->getReplyFromReader(context_, &raw) != REDIS_OK) return fail(context_->errstr);
+    if (api->bufferRead(context_) != REDIS_OK) return broken();
+    if (api->getReplyFromReader(context_, &raw) != REDIS_OK) return broken();
     if (!raw) return true;
   }
   ReplyPtr owned(raw);

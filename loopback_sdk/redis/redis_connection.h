@@ -57,8 +57,9 @@ class RedisConnection {
   bool command(const std::vector<std::string>& arguments, RedisValue& reply);
   // Sends without waiting (pub/sub subscriptions).
   bool send(const std::vector<std::string>& arguments);
-  // Waits up to timeout for the next pushed reply. False on I/O failure;
-  // true with *got false when nothing came in time.
+  // Waits up to timeout for the next pushed reply. False on I/O failure (the
+  // connection is left to be closed by its owner); true with got false when
+  // nothing came in time.
   bool receive(std::chrono::milliseconds timeout, RedisValue& reply, bool& got);
 
  private:
