@@ -76,8 +76,8 @@ std::optional<Event> eventFromService(const json& event) {
     const PresenceChange type = change == "join"    ? PresenceChange::kJoin
                                 : change == "leave" ? PresenceChange::kLeave
                                                     : PresenceChange::kState;
-    return presenceInterval(channelOf(event), type, textOf(event, "u"), stateOf(event["s"]),
-                            timestamp);
+    return presenceInterval(channelOf(event), type, textOf(event, "u"),
+                            stateOf(event.contains("s") ? event.at("s") : json()), timestamp);
   }
   if (kind == "snapshot") {
     std::vector<UserStateCopy> users;

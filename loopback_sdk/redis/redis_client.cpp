@@ -139,7 +139,15 @@ int RedisClient::request(uint64_t& requestId, Need need, const Body& body,
       code = kNotConnected;
     }
     std::vector<Event> followUps;
-    if (code == kOk) code = body(followUps);
+    if (code == kOk) {
+      // A body that fails unexpectedly still answers, so no request is left waiting.
+      try {
+        code = body(followUps);
+      } catch (...) {
+        code = kFailure;
+        followUps.clear();
+      }
+    }
     dispatcher_.post(result(id, code));
     for (Event& event : followUps) dispatcher_.post(std::move(event));
     return code;

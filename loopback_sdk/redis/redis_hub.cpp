@@ -40,11 +40,13 @@ std::string inboxPattern(const std::string& processId) { return "kiv:*:inbox:" +
 
 RedisHub& RedisHub::forAddress(const RedisAddress& address) {
   static std::mutex mutex;
-  static std::map<std::string, RedisHub*> hubs;
+  // Never destroyed: a hub may outlive static destruction in a host that
+  // still holds clients at exit.
+  static auto* hubs = new std::map<std::string, RedisHub*>();
   const std::string key =
       address.host + ":" + std::to_string(address.port) + "/" + std::to_string(address.database);
   std::lock_guard<std::mutex> lock(mutex);
-  RedisHub*& hub = hubs[key];
+  RedisHub*& hub = (*hubs)[key];
   if (!hub) hub = new RedisHub(address);
   return *hub;
 }

@@ -87,7 +87,8 @@ int RedisPresence::listChannels(const char* userId, uint64_t& requestId,
         const int code = client_.callService("listChannels", {target}, nullptr, &data);
         if (code != kOk || !data.is_array()) return code;
         for (const nlohmann::json& channel : data)
-          if (channel.is_array() && channel.size() == 2 && channel[0].is_string())
+          if (channel.is_array() && channel.size() == 2 && channel[0].is_string() &&
+              channel[1].is_number_integer())
             channels.push_back({channel[0].get<std::string>(), channel[1].get<int>()});
         return kOk;
       },
