@@ -4,6 +4,7 @@
 
 #include "loopback_sdk/channel_flows.h"
 #include "loopback_sdk/notices.h"
+#include "loopback_sdk/presence_results.h"
 #include "loopback_sdk/request.h"
 
 namespace velmo {
@@ -14,29 +15,6 @@ namespace loopback {
 using sdk::IKivEventHandler;
 
 namespace {
-
-int checkChannel(const ChannelKey& channel) {
-  if (channel.name.empty()) return kInvalidChannelName;
-  if (!isChannelType(channel.type, {kChannelMessage, kChannelStream})) return kInvalidChannelType;
-  return kOk;
-}
-
-// A page marker is the decimal offset of the page's first user.
-bool readPage(const char* page, size_t& offset) {
-  offset = 0;
-  if (!page || !*page) return true;
-  for (const char* c = page; *c; ++c) {
-    if (*c < '0' || *c > '9' || offset > 100000000) return false;
-    offset = offset * 10 + static_cast<size_t>(*c - '0');
-  }
-  return true;
-}
-
-auto plainResult(void (IKivEventHandler::*callback)(uint64_t, int)) {
-  return [callback](uint64_t id, int code) -> Event {
-    return [callback, id, code](IKivEventHandler& h) { (h.*callback)(id, code); };
-  };
-}
 
 // Tells the channel's presence subscribers about the member's new state.
 void announceState(ServiceState& state, const ChannelKey& channel, const Member& member) {
@@ -57,9 +35,9 @@ int LoopbackPresence::listUsers(const char* channelName, int channelType, bool i
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (const int code = checkChannel(channel)) return code;
+        if (const int code = checkPresenceChannel(channel)) return code;
         size_t offset = 0;
-        if (!readPage(page, offset)) return kInvalidArgument;
+        if (!readPresencePage(page, offset)) return kInvalidArgument;
         const std::vector<UserStateCopy> all = r.state.members.visibleUsers(channel);
         const size_t first = std::min(offset, all.size());
         const size_t last = std::min(first + kPresencePageSize, all.size());
@@ -71,13 +49,7 @@ int LoopbackPresence::listUsers(const char* channelName, int channelType, bool i
         }
         return kOk;
       },
-      [&users, &nextPage, callback](uint64_t id, int code) -> Event {
-        return [callback, id, list = std::move(users), next = std::move(nextPage),
-                code](IKivEventHandler& h) {
-          UserStatesView view(list);
-          (h.*callback)(id, view.data(), view.size(), next.c_str(), code);
-        };
-      });
+      userListResult(callback, users, nextPage));
 }
 
 int LoopbackPresence::listChannels(const char* userId, uint64_t& requestId,
@@ -91,12 +63,7 @@ int LoopbackPresence::listChannels(const char* userId, uint64_t& requestId,
         channels = r.state.members.channelsOfUser(target);
         return kOk;
       },
-      [&channels, callback](uint64_t id, int code) -> Event {
-        return [callback, id, list = std::move(channels), code](IKivEventHandler& h) {
-          ChannelsView view(list);
-          (h.*callback)(id, view.data(), view.size(), code);
-        };
-      });
+      channelListResult(callback, channels));
 }
 
 int LoopbackPresence::whoNow(const char* channelName, int channelType,
@@ -134,7 +101,7 @@ int LoopbackPresence::setState(const char* channelName, int channelType,
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (const int code = checkChannel(channel)) return code;
+        if (const int code = checkPresenceChannel(channel)) return code;
         if (!readable) return kInvalidArgument;
         Member* member = r.state.members.find(channel, r.client.id);
         if (!member) return kNotInChannel;
@@ -154,7 +121,7 @@ int LoopbackPresence::removeState(const char* channelName, int channelType, cons
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (const int code = checkChannel(channel)) return code;
+        if (const int code = checkPresenceChannel(channel)) return code;
         if (!readable) return kInvalidArgument;
         Member* member = r.state.members.find(channel, r.client.id);
         if (!member) return kNotInChannel;
@@ -177,7 +144,7 @@ int LoopbackPresence::getState(const char* channelName, int channelType, const c
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (const int code = checkChannel(channel)) return code;
+        if (const int code = checkPresenceChannel(channel)) return code;
         if (target.empty()) return kInvalidUserId;
         for (const UserStateCopy& user : r.state.members.visibleUsers(channel)) {
           if (user.userId == target) {
@@ -187,13 +154,7 @@ int LoopbackPresence::getState(const char* channelName, int channelType, const c
         }
         return kUserNotPresent;
       },
-      [&found](uint64_t id, int code) -> Event {
-        return [id, user = std::move(found), code](IKivEventHandler& h) {
-          const std::vector<UserStateCopy> one{user};
-          UserStatesView view(one);
-          h.onPresenceGetStateResult(id, *view.data(), code);
-        };
-      });
+      stateResult(found));
 }
 
 }  // namespace loopback

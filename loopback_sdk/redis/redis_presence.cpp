@@ -2,6 +2,7 @@
 
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/owned_records.h"
+#include "loopback_sdk/presence_results.h"
 #include "loopback_sdk/redis/inbox_events.h"
 #include "loopback_sdk/redis/redis_client.h"
 
@@ -14,27 +15,6 @@ using sdk::IKivEventHandler;
 using Need = RedisClient::Need;
 
 namespace {
-
-int checkChannel(const std::string& name, int type) {
-  if (name.empty()) return kInvalidChannelName;
-  if (type != kChannelMessage && type != kChannelStream) return kInvalidChannelType;
-  return kOk;
-}
-
-// A page marker is the decimal offset of the page's first user.
-bool readPage(const char* page) {
-  if (!page || !*page) return true;
-  size_t length = 0;
-  for (const char* c = page; *c; ++c, ++length)
-    if (*c < '0' || *c > '9' || length >= 9) return false;
-  return true;
-}
-
-auto plainResult(void (IKivEventHandler::*callback)(uint64_t, int)) {
-  return [callback](uint64_t id, int code) -> Event {
-    return [callback, id, code](IKivEventHandler& h) { (h.*callback)(id, code); };
-  };
-}
 
 UserStateCopy userOf(const nlohmann::json& pair) {
   if (!pair.is_array() || pair.size() != 2 || !pair[0].is_string()) return {};
@@ -52,8 +32,9 @@ int RedisPresence::listUsers(const char* channelName, int channelType, bool incl
   return client_.request(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (const int code = checkChannel(name, channelType)) return code;
-        if (!readPage(page)) return kInvalidArgument;
+        if (const int code = checkPresenceChannel({channelType, name})) return code;
+        size_t offset = 0;
+        if (!readPresencePage(page, offset)) return kInvalidArgument;
         nlohmann::json data;
         const int code = client_.callService(
             "listUsers", {std::to_string(channelType), name, text(page)}, nullptr, &data);
@@ -66,13 +47,7 @@ int RedisPresence::listUsers(const char* channelName, int channelType, bool incl
         nextPage = data.value("next", "");
         return kOk;
       },
-      [&users, &nextPage, callback](uint64_t id, int code) -> Event {
-        return [callback, id, list = std::move(users), next = std::move(nextPage),
-                code](IKivEventHandler& h) {
-          UserStatesView view(list);
-          (h.*callback)(id, view.data(), view.size(), next.c_str(), code);
-        };
-      });
+      userListResult(callback, users, nextPage));
 }
 
 int RedisPresence::listChannels(const char* userId, uint64_t& requestId,
@@ -92,12 +67,7 @@ int RedisPresence::listChannels(const char* userId, uint64_t& requestId,
             channels.push_back({channel[0].get<std::string>(), channel[1].get<int>()});
         return kOk;
       },
-      [&channels, callback](uint64_t id, int code) -> Event {
-        return [callback, id, list = std::move(channels), code](IKivEventHandler& h) {
-          ChannelsView view(list);
-          (h.*callback)(id, view.data(), view.size(), code);
-        };
-      });
+      channelListResult(callback, channels));
 }
 
 int RedisPresence::whoNow(const char* channelName, int channelType,
@@ -136,7 +106,7 @@ int RedisPresence::setState(const char* channelName, int channelType, const sdk:
   return client_.request(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (const int code = checkChannel(name, channelType)) return code;
+        if (const int code = checkPresenceChannel({channelType, name})) return code;
         if (!readable) return kInvalidArgument;
         return client_.callService("setState", arguments);
       },
@@ -153,7 +123,7 @@ int RedisPresence::removeState(const char* channelName, int channelType, const c
   return client_.request(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (const int code = checkChannel(name, channelType)) return code;
+        if (const int code = checkPresenceChannel({channelType, name})) return code;
         if (!readable) return kInvalidArgument;
         return client_.callService("removeState", arguments);
       },
@@ -168,7 +138,7 @@ int RedisPresence::getState(const char* channelName, int channelType, const char
   return client_.request(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (const int code = checkChannel(name, channelType)) return code;
+        if (const int code = checkPresenceChannel({channelType, name})) return code;
         if (target.empty()) return kInvalidUserId;
         nlohmann::json data;
         const int code = client_.callService(
@@ -176,13 +146,7 @@ int RedisPresence::getState(const char* channelName, int channelType, const char
         if (code == kOk) found = userOf(data);
         return code;
       },
-      [&found](uint64_t id, int code) -> Event {
-        return [id, user = std::move(found), code](IKivEventHandler& h) {
-          const std::vector<UserStateCopy> one{user};
-          UserStatesView view(one);
-          h.onPresenceGetStateResult(id, *view.data(), code);
-        };
-      });
+      stateResult(found));
 }
 
 }  // namespace loopback
