@@ -11,10 +11,15 @@ if(NOT VELMO_LLVM_DLLTOOL)
   message(FATAL_ERROR "llvm-dlltool not found: it writes VelmoKivWrapper.lib (Debian: llvm)")
 endif()
 
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(VELMO_DLLTOOL_MACHINE i386:x86-64)
+else()
+  set(VELMO_DLLTOOL_MACHINE i386)
+endif()
 set(VELMO_MSVC_IMPORT_LIBRARY ${PROJECT_BINARY_DIR}/lib/VelmoKivWrapper.lib)
 add_custom_command(OUTPUT ${VELMO_MSVC_IMPORT_LIBRARY}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/lib
-  COMMAND ${VELMO_LLVM_DLLTOOL} -m i386 -D VelmoKivWrapper.dll -d ${VELMO_WRAPPER_DEF}
+  COMMAND ${VELMO_LLVM_DLLTOOL} -m ${VELMO_DLLTOOL_MACHINE} -D VelmoKivWrapper.dll -d ${VELMO_WRAPPER_DEF}
           -l ${VELMO_MSVC_IMPORT_LIBRARY}
   DEPENDS ${VELMO_WRAPPER_DEF}
   COMMENT "Writing the MSVC import library VelmoKivWrapper.lib"

@@ -10,6 +10,9 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # The two DLLs and every program import only Windows system DLLs and
 # velmo_kiv_sdk.dll: libgcc, libstdc++ and winpthreads are linked in.
 string(APPEND CMAKE_SHARED_LINKER_FLAGS " -static")
+# Each DLL's .pdb beside it; its debug record names the file only, never the
+# build folder, so that a debugger finds it next to the DLL or on its symbol path.
+string(APPEND CMAKE_SHARED_LINKER_FLAGS " -Wl,--pdb= -Wl,--Xlink=-pdbaltpath:%_PDB%")
 # A host built with the platform's usual tools gives its threads 1 MiB of
 # stack, not the 2 MiB of the GNU linker's default; test on what hosts have.
 string(APPEND CMAKE_EXE_LINKER_FLAGS " -static -Wl,--stack,1048576")

@@ -3,13 +3,28 @@
 #pragma once
 
 #include "velmo_kiv_sdk/kiv_records.h"
+#include "velmo_kiv_sdk/msvc_vtable.h"
 
 namespace velmo {
 namespace kiv {
 
+// Slot 0 is the destructor, slots 1 to 47 the callbacks below; on Windows
+// in the layout MSVC gives it, whichever compiler builds either side
+// (velmo_kiv_sdk/msvc_vtable.h).
 class IKivEventHandler {
  public:
+#if VELMO_MSVC_VTABLE_EMULATED
+  virtual void* VELMO_THISCALL deletingDestructor(unsigned int flags) {
+    if (flags & VELMO_DELETE_MEMORY) {
+      delete this;
+    } else {
+      this->~IKivEventHandler();
+    }
+    return this;
+  }
+#else
   virtual ~IKivEventHandler() {}
+#endif
 
   virtual void onLinkStateEvent(const LinkStateEvent& event) { (void)event; }
   virtual void onMessageEvent(const MessageEvent& event) { (void)event; }
@@ -174,6 +189,9 @@ class IKivEventHandler {
                                           size_t count, uint64_t newStart, int errorCode) {
     (void)requestId, (void)messageList, (void)count, (void)newStart, (void)errorCode;
   }
+#if VELMO_MSVC_VTABLE_EMULATED
+  virtual ~IKivEventHandler() {}
+#endif
 };
 
 }  // namespace kiv

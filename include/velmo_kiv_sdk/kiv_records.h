@@ -5,8 +5,10 @@
 // records that the SDK only reports start zeroed.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+// The C headers, not <cstddef> and <cstdint>: an SDK or host built without
+// a C++ library (as small MSVC test partners are) includes these too.
+#include <stddef.h>
+#include <stdint.h>
 
 namespace velmo {
 namespace kiv {

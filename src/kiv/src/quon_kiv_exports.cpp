@@ -93,8 +93,15 @@ CreateQuonKivEventHandler(const HostEventCallbacks* callbacks) {
 }
 
 QUON_API void QUON_CALL DestroyQuonKivEventHandler(QuonEventHandlerHandle handler) {
+  if (!handler) return;
   try {
+#if VELMO_MSVC_VTABLE_EMULATED
+    // The sink's own deleting destructor, so that a host built with another
+    // compiler frees it with its own allocator.
+    handler->deletingDestructor(VELMO_DELETE_MEMORY);
+#else
     delete handler;
+#endif
   } catch (...) {
     QUON_LOG_ERROR("event handler teardown failed");
   }
