@@ -39,7 +39,8 @@ std::vector<std::string> problems;
 // The argument kinds of the module tables and of record fields.
 ordered kinds() {
   const char* rows[][3] = {
-      {"string", "string", "text, passed on as UTF-8 characters valid for the call"},
+      {"string", "string",
+       "text without a NUL character, passed on as UTF-8 characters valid for the call"},
       {"integer", "number", "signed 32-bit; floats truncated toward zero"},
       {"unsigned", "number", "unsigned 32-bit"},
       {"integer64", "number", "signed 64-bit"},

@@ -138,7 +138,11 @@ bool IKivClientWrapper::refusedInsideDelivery(const char* apiName) const {
 int IKivClientWrapper::create(json& params, json& result) {
   if (refusedInsideDelivery("KivClient_create")) return kCodeNoClient;
   KivConfig config;
-  if (json* c = args::find(params, "config"); c && c->is_object()) fromJson(*c, config);
+  std::string refusedText;
+  if (json* c = args::find(params, "config"); c && !fromJson(*c, config, refusedText)) {
+    reportNulInText("config." + refusedText);
+    return kCodeBadParams;
+  }
 
   if (config.eventHandler)
     bridge_->addEventHandler(reinterpret_cast<QuonEventHandler*>(config.eventHandler));

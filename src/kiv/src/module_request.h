@@ -9,8 +9,13 @@
 //          Str{"lockName"}, U32{"ttl"})}
 //
 // Every key is required: the first one that is missing or of another JSON
-// kind ends the call with -2 before the SDK is called. Each kind also
-// describes its key, so a row's description comes from the keys it reads.
+// kind, or a text in it that holds a NUL character, ends the call with -2
+// before the SDK is called. Each kind also describes its key, so a row's
+// description comes from the keys it reads.
+//
+// A kind's read() returns false for a key it cannot take; refusedText is then
+// empty for a key missing or of another kind, or names the text that holds a
+// NUL ("data.items[0].key").
 #pragma once
 
 #include <cstdint>
@@ -43,11 +48,12 @@ inline json* find(json& params, const char* key) {
 struct Str {
   const char* key;
   using type = const char*;
-  bool read(json& p, type& out) const {
+  bool read(json& p, type& out, std::string& refusedText) const {
     json* v = find(p, key);
     if (!v || !v->is_string()) return false;
-    out = v->get_ptr<const json::string_t*>()->c_str();
-    return true;
+    out = fields::textChars(*v);
+    if (!out) refusedText = key;
+    return out != nullptr;
   }
   KeyDescription describe() const { return {key, "string"}; }
 };
@@ -58,7 +64,7 @@ template <class T>
 struct Number {
   const char* key;
   using type = T;
-  bool read(json& p, type& out) const {
+  bool read(json& p, type& out, std::string&) const {
     json* v = find(p, key);
     if (!v || !v->is_number()) return false;
     out = numberTo<T>(*v);
@@ -77,9 +83,9 @@ using U32 = Number<uint32_t>;  // "ttl", "count"
 struct Length {
   const char* key;
   using type = size_t;
-  bool read(json& p, type& out) const {
+  bool read(json& p, type& out, std::string& refusedText) const {
     uint32_t v = 0;
-    if (!U32{key}.read(p, v)) return false;
+    if (!U32{key}.read(p, v, refusedText)) return false;
     out = v;
     return true;
   }
@@ -90,9 +96,9 @@ struct Length {
 struct Address {
   const char* key;
   using type = const char*;
-  bool read(json& p, type& out) const {
+  bool read(json& p, type& out, std::string& refusedText) const {
     uintptr_t v = 0;
-    if (!Number<uintptr_t>{key}.read(p, v)) return false;
+    if (!Number<uintptr_t>{key}.read(p, v, refusedText)) return false;
     out = reinterpret_cast<const char*>(v);
     return true;
   }
@@ -104,7 +110,7 @@ struct Address {
 struct Bool {
   const char* key;
   using type = bool;
-  bool read(json& p, type& out) const {
+  bool read(json& p, type& out, std::string&) const {
     json* v = find(p, key);
     if (!v || !v->is_boolean()) return false;
     out = v->get<bool>();
@@ -118,12 +124,13 @@ template <class Record>
 struct Obj {
   const char* key;
   using type = Record;
-  bool read(json& p, type& out) const {
+  bool read(json& p, type& out, std::string& refusedText) const {
     json* v = find(p, key);
     if (!v || !v->is_object()) return false;
     out = Record{};
-    fromJson(*v, out);
-    return true;
+    if (fromJson(*v, out, refusedText)) return true;
+    refusedText = std::string(key) + "." + refusedText;
+    return false;
   }
   KeyDescription describe() const { return {key, "object", RecordFields<Record>::name}; }
 };
@@ -132,7 +139,7 @@ struct Obj {
 struct Arr {
   const char* key;
   using type = json*;
-  bool read(json& p, type& out) const {
+  bool read(json& p, type& out, std::string&) const {
     json* v = find(p, key);
     if (!v || !v->is_array()) return false;
     out = v;
@@ -145,11 +152,16 @@ struct Arr {
   }
 };
 
-// Reads one key; a failure is logged with the key and the kind wanted.
+// Reads one key; a failure is logged with the key and the kind wanted, or
+// with the text that holds a NUL.
 template <class Kind>
 bool readReported(const Kind& kind, json& params, typename Kind::type& out) {
-  if (kind.read(params, out)) return true;
-  reportBadKey(params, kind.describe());
+  std::string refusedText;
+  if (kind.read(params, out, refusedText)) return true;
+  if (refusedText.empty())
+    reportBadKey(params, kind.describe());
+  else
+    reportNulInText(refusedText);
   return false;
 }
 

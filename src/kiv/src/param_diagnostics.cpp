@@ -17,7 +17,9 @@ const char* currentApiName() { return tCurrentApiName ? tCurrentApiName : "(dire
 
 // What a JSON value is, as a host would say it.
 std::string found(const json& params, const std::string& key) {
-  if (!params.is_object()) return params.is_null() ? "is missing (no parameters)" : "is missing (parameters are not an object)";
+  if (!params.is_object())
+    return params.is_null() ? "is missing (no parameters)"
+                            : "is missing (parameters are not an object)";
   auto at = params.find(key);
   if (at == params.end()) return "is missing";
   return std::string("is ") + (at->is_string()    ? "a string"
@@ -71,6 +73,11 @@ void reportBadKey(const json& params, const KeyDescription& wanted) {
 
 void reportBadValue(const char* key, const char* why) {
   QUON_LOG_ERROR("api name {} key \"{}\" {}", currentApiName(), key, why);
+}
+
+void reportNulInText(const std::string& path) {
+  reportBadValue(path.c_str(),
+                 "contains a NUL character: the SDK would take the text only up to it");
 }
 
 void reportUnknownName(const char* apiName, const char* why,

@@ -30,6 +30,9 @@ class ApiNameInScope {
 void reportBadKey(const json& params, const KeyDescription& wanted);
 // Error line for a key whose value is of the right kind but cannot be used.
 void reportBadValue(const char* key, const char* why);
+// Error line for a text that holds a NUL character, by its path in the
+// parameters ("config.appId", "items[2].value").
+void reportNulInText(const std::string& path);
 // Error line for an API name nobody answers, with the near names.
 void reportUnknownName(const char* apiName, const char* why,
                        const std::vector<std::string>& knownNames);

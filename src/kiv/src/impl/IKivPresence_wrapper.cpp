@@ -1,5 +1,6 @@
 #include "src/kiv/src/impl/IKivPresence_wrapper.h"
 
+#include <string>
 #include <vector>
 
 namespace velmo {
@@ -26,12 +27,13 @@ KeyDescription countOf(const Arr& array) {
   return d;
 }
 
-// "items" and "count": the first "count" elements become StateItem records.
-// A count beyond the array is refused rather than read past its end.
+// "items" and "count": the first "count" elements become StateItem records
+// (an element that is not an object gives a null key and value). A count beyond
+// the array is refused rather than read past its end.
 int setState(IKivPresence& presence, json& params, json& result) {
   std::tuple<const char*, int, json*, uint32_t> v;
   if (!readAll(params, v, kChannel, kType, kItems, kCount)) return kCodeBadParams;
-  const json& items = *std::get<2>(v);
+  json& items = *std::get<2>(v);
   const uint32_t count = std::get<3>(v);
   if (count > items.size()) {
     reportBadValue("count", "is larger than \"items\" holds");
@@ -39,12 +41,11 @@ int setState(IKivPresence& presence, json& params, json& result) {
   }
   std::vector<StateItem> states(count);
   for (uint32_t i = 0; i < count; ++i) {
-    const json& item = items[i];
-    if (!item.is_object()) continue;
-    auto key = item.find("key");
-    auto value = item.find("value");
-    if (key != item.end() && key->is_string()) states[i].key = fields::stringChars(*key);
-    if (value != item.end() && value->is_string()) states[i].value = fields::stringChars(*value);
+    std::string refusedText;
+    if (!fromJson(items[i], states[i], refusedText)) {
+      reportNulInText("items[" + std::to_string(i) + "]." + refusedText);
+      return kCodeBadParams;
+    }
   }
   uint64_t requestId = 0;
   presence.setState(std::get<0>(v), std::get<1>(v), states.data(), count, requestId);
@@ -68,7 +69,11 @@ int removeState(IKivPresence& presence, json& params, json& result) {
       reportBadValue("keys", "holds an element that is not a string");
       return kCodeBadParams;
     }
-    names[i] = fields::stringChars(keys[i]);
+    names[i] = fields::textChars(keys[i]);
+    if (!names[i]) {
+      reportNulInText("keys[" + std::to_string(i) + "]");
+      return kCodeBadParams;
+    }
   }
   uint64_t requestId = 0;
   presence.removeState(std::get<0>(v), std::get<1>(v), count ? names.data() : nullptr, count,

@@ -12,17 +12,21 @@
 //
 // fromJson() walks the list to read a record, toJson() to write it.
 //
-// Reading never fails: a missing key or a value of another kind leaves the
-// field as it was. Strings read from JSON are not copied: the record points
-// into the JSON value, and arrays are stored inside the object they were read
-// from (under "_quon_data"), so a record lives exactly as long as its JSON.
+// A missing key or a value of another kind leaves the field as it was.
+// Strings read from JSON are not copied: the record points into the JSON
+// value, and arrays are stored inside the object they were read from (under
+// "_quon_data"), so a record lives exactly as long as its JSON.
+//
+// Reading fails only for a text that holds a NUL character ("a\u0000b"): the
+// SDK reads texts up to their first NUL, so it would act on a text cut short.
+// fromJson() then returns false with the text's path inside the object read
+// ("items[1].value"), and the caller refuses the call.
 #pragma once
-
-#include <nlohmann/json.hpp>
 
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -40,7 +44,9 @@ template <class Record>
 struct RecordFields;  // specialised once per record (kiv_record_fields.h)
 
 template <class Record>
-void fromJson(json& object, Record& record);
+bool fromJson(json& object, Record& record, std::string& refusedText);
+template <class Record>
+bool fromJson(json& object, Record& record);
 template <class Record>
 void toJson(json& value, const Record& record);
 
@@ -53,8 +59,11 @@ inline json* member(json& object, const char* key) {
   return it == object.end() ? nullptr : &*it;
 }
 
-inline const char* stringChars(const json& value) {
-  return value.get_ptr<const json::string_t*>()->c_str();
+// The characters of a JSON string as a text for the SDK, or null when the
+// text holds a NUL character (the SDK would see only the part before it).
+inline const char* textChars(const json& value) {
+  const json::string_t& text = *value.get_ptr<const json::string_t*>();
+  return text.find('\0') == json::string_t::npos ? text.c_str() : nullptr;
 }
 
 inline json textOf(const char* s) { return s ? json(s) : json(""); }
@@ -80,8 +89,16 @@ template <class R>
 struct Str {
   const char* key;
   const char* R::*m;
-  void read(json& obj, R& r) const {
-    if (json* v = member(obj, key); v && v->is_string()) r.*m = stringChars(*v);
+  bool read(json& obj, R& r, std::string& refusedText) const {
+    json* v = member(obj, key);
+    if (!v || !v->is_string()) return true;
+    const char* text = textChars(*v);
+    if (!text) {
+      refusedText = key;
+      return false;
+    }
+    r.*m = text;
+    return true;
   }
   void write(json& out, const R& r) const { out[key] = textOf(r.*m); }
 };
@@ -90,8 +107,9 @@ template <class R>
 struct Bool {
   const char* key;
   bool R::*m;
-  void read(json& obj, R& r) const {
+  bool read(json& obj, R& r, std::string&) const {
     if (json* v = member(obj, key); v && v->is_boolean()) r.*m = v->get<bool>();
+    return true;
   }
   void write(json& out, const R& r) const { out[key] = r.*m; }
 };
@@ -101,8 +119,9 @@ template <class R, class T>
 struct Num {
   const char* key;
   T R::*m;
-  void read(json& obj, R& r) const {
+  bool read(json& obj, R& r, std::string&) const {
     if (json* v = member(obj, key); v && v->is_number()) r.*m = numberTo<T>(*v);
+    return true;
   }
   void write(json& out, const R& r) const {
     if (std::is_signed<T>::value)
@@ -119,15 +138,16 @@ struct Twin {
   const char* key;
   const char* twinKey;
   T R::*m;
-  void read(json& obj, R& r) const {
+  bool read(json& obj, R& r, std::string&) const {
     if (json* t = member(obj, twinKey); t && t->is_string()) {
       uint64_t parsed = 0;
       if (parseDecimalU64(*t->get_ptr<const json::string_t*>(), parsed)) {
         r.*m = static_cast<T>(parsed);
-        return;
+        return true;
       }
     }
     if (json* v = member(obj, key); v && v->is_number()) r.*m = numberTo<T>(*v);
+    return true;
   }
   void write(json& out, const R& r) const { writeTwin(out, key, twinKey, r.*m); }
 };
@@ -139,9 +159,10 @@ struct Addr {
   const char* key;
   const char* twinKey;
   P R::*m;
-  void read(json& obj, R& r) const {
+  bool read(json& obj, R& r, std::string&) const {
     if (json* v = member(obj, key); v && v->is_number())
       r.*m = reinterpret_cast<P>(numberTo<uintptr_t>(*v));
+    return true;
   }
   void write(json& out, const R& r) const {
     writeTwin(out, key, twinKey, reinterpret_cast<uintptr_t>(r.*m));
@@ -153,18 +174,23 @@ template <class R, class Sub>
 struct Nested {
   const char* key;
   Sub R::*m;
-  void read(json& obj, R& r) const {
-    if (json* v = member(obj, key); v && v->is_object()) {
-      Sub fresh{};
-      fromJson(*v, fresh);
-      r.*m = fresh;
+  bool read(json& obj, R& r, std::string& refusedText) const {
+    json* v = member(obj, key);
+    if (!v || !v->is_object()) return true;
+    Sub fresh{};
+    if (!fromJson(*v, fresh, refusedText)) {
+      refusedText = std::string(key) + "." + refusedText;
+      return false;
     }
+    r.*m = fresh;
+    return true;
   }
   void write(json& out, const R& r) const { toJson(out[key], r.*m); }
 };
 
 // An array: pointer plus count. String elements point into the JSON (a
 // non-string element reads as ""); record elements start from their defaults.
+// An element with a text holding a NUL leaves pointer and count at null and 0.
 template <class R, class Elem>
 struct Array {
   using ElemType = std::remove_const_t<Elem>;
@@ -174,23 +200,28 @@ struct Array {
   const char* countKey;
   const char* countTwin;
 
-  void read(json& obj, R& r) const {
+  bool read(json& obj, R& r, std::string& refusedText) const {
     static_assert(std::is_trivially_destructible<ElemType>::value,
                   "array blocks are freed without running destructors");
     static_assert(alignof(ElemType) <= alignof(std::max_align_t), "block alignment");
     r.*ptr = nullptr;
     r.*count = 0;
     json* v = member(obj, key);
-    if (!v || !v->is_array() || v->empty()) return;
+    if (!v || !v->is_array() || v->empty()) return true;
     const size_t n = v->size();
     ElemType* block = reinterpret_cast<ElemType*>(arrayBlock(obj, key, n * sizeof(ElemType)));
     // arrayBlock may have added "_quon_data" to obj; v stays valid (node-based map).
     for (size_t i = 0; i < n; ++i) {
       ElemType* e = new (block + i) ElemType();
-      readElement((*v)[i], *e);
+      if (!readElement((*v)[i], *e, refusedText)) {
+        const std::string at = std::string(key) + "[" + std::to_string(i) + "]";
+        refusedText = refusedText.empty() ? at : at + "." + refusedText;
+        return false;
+      }
     }
     r.*ptr = block;
     r.*count = n;
+    return true;
   }
 
   void write(json& out, const R& r) const {
@@ -209,10 +240,15 @@ struct Array {
   }
 
  private:
-  static void readElement(json& v, const char*& e) { e = v.is_string() ? stringChars(v) : ""; }
+  // A string element refused for its NUL leaves refusedText empty: its path is
+  // the element's own.
+  static bool readElement(json& v, const char*& e, std::string&) {
+    e = v.is_string() ? textChars(v) : "";
+    return e != nullptr;
+  }
   template <class Rec>
-  static void readElement(json& v, Rec& e) {
-    if (v.is_object()) fromJson(v, e);
+  static bool readElement(json& v, Rec& e, std::string& refusedText) {
+    return !v.is_object() || fromJson(v, e, refusedText);
   }
   static void writeElement(json& v, const char* e) { v = textOf(e); }
   template <class Rec>
@@ -226,9 +262,9 @@ template <class R, size_t N>
 struct Bytes {
   const char* key;
   uint8_t (R::*m)[N];
-  void read(json& obj, R& r) const {
+  bool read(json& obj, R& r, std::string&) const {
     json* v = member(obj, key);
-    if (!v || !v->is_array() || v->empty()) return;
+    if (!v || !v->is_array() || v->empty()) return true;
     const size_t n = v->size() < N ? v->size() : N;
     for (size_t i = 0; i < n; ++i) {
       const json& e = (*v)[i];
@@ -241,6 +277,7 @@ struct Bytes {
         b = numberTo<uint8_t>(e);
       (r.*m)[i] = b;
     }
+    return true;
   }
   void write(json& out, const R& r) const {
     json arr = json::array();
@@ -287,11 +324,20 @@ constexpr Bytes<R, N> bytes(const char* key, uint8_t (R::*m)[N]) {
 
 }  // namespace fields
 
+// Reads the fields in order; false, with the path of the refused text, at
+// the first text that holds a NUL (the fields after it stay as they were).
 template <class Record>
-void fromJson(json& object, Record& record) {
-  if (!object.is_object()) return;
-  std::apply([&](const auto&... field) { (field.read(object, record), ...); },
-             RecordFields<Record>::list());
+bool fromJson(json& object, Record& record, std::string& refusedText) {
+  if (!object.is_object()) return true;
+  return std::apply(
+      [&](const auto&... field) { return (field.read(object, record, refusedText) && ...); },
+      RecordFields<Record>::list());
+}
+
+template <class Record>
+bool fromJson(json& object, Record& record) {
+  std::string refusedText;
+  return fromJson(object, record, refusedText);
 }
 
 template <class Record>
