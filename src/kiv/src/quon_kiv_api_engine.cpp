@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <string_view>
 
 #include "common/includes/quon_log.h"
@@ -68,6 +69,21 @@ bool handOverBuffer(json& params, const char* const* path, void* buffer) {
   if (!at->is_object()) return false;
   (*at)[path[0]] = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(buffer));
   return true;
+}
+
+// Runs the call in its module. An exception thrown there (no memory for a
+// record's array, an SDK that throws) is a refusal like the module's own:
+// -2 with the result null, so the host still finds a written result.
+int invokeModule(ApiModuleBase& module, const char* apiName, json& params, json& result) {
+  try {
+    return module.Invoke(apiName, params, result);
+  } catch (const std::exception& e) {
+    QUON_LOG_ERROR("api name {} failed: {}", apiName, e.what());
+  } catch (...) {
+    QUON_LOG_ERROR("api name {} failed", apiName);
+  }
+  result = nullptr;
+  return kCodeBadParams;
 }
 
 std::string_view moduleKey(std::string_view apiName) {
@@ -157,14 +173,17 @@ int QuonKivApiEngine::route(const ApiParam& param) {
     QUON_LOG_ERROR("api name {} buffer cannot be handed over", apiName);
     return kCodeBadParams;
   }
+
+  // From here on every answer, refusals included, writes the result buffer.
+  json result;
+  int code = kCodeBadParams;
   if (path == payloadPath() &&
       !payloadLengthFits(params, handsOver ? param.bufferLengths : nullptr)) {
+    // A refusal of the module's "length" key, answered as the module answers one.
     QUON_LOG_ERROR("api name {} length does not fit its payload", apiName);
-    return kCodeBadParams;
+  } else {
+    code = invokeModule(*module->second, apiName, params, result);
   }
-
-  json result;
-  const int code = module->second->Invoke(apiName, params, result);
 
   const std::string text = dumpCompact(result);
   if (code != kCodeOk)
