@@ -10,12 +10,13 @@ bool endsInSeparator(std::string_view text) {
   return !text.empty() && (text.back() == '/' || text.back() == '\\');
 }
 
-// Drops a trailing file name: a "." after the first character marks one.
+// Drops a trailing file name: a "." in the last part (after the last "/" or
+// backslash) marks one. Dots in the folders before it (a user folder such as
+// "jane.doe") say nothing. A text without a separator is kept whole.
 std::string_view withoutFileName(std::string_view text) {
-  if (text.size() < 2 || text.find('.', 1) == std::string_view::npos) return text;
-  size_t cut = text.rfind('/');
-  if (cut == std::string_view::npos) cut = text.rfind('\\');
+  const size_t cut = text.find_last_of("/\\");
   if (cut == std::string_view::npos) return text;
+  if (text.find('.', cut + 1) == std::string_view::npos) return text;
   // A file right under the root keeps the root itself.
   return text.substr(0, cut == 0 ? 1 : cut);
 }

@@ -12,10 +12,10 @@ namespace kiv {
 
 inline constexpr char kLogFileName[] = "velmo-quon-kiv.log";
 
-// The log file path for a directory text given by the host. A text with a "."
-// after its first character is taken to end in a file name, which is dropped
-// (cut before the last "/", else before the last backslash); then the file
-// name is joined. An empty text gives an empty path: no log file.
+// The log file path for a directory text given by the host. A text whose
+// last part (after the last "/" or backslash) holds a "." is taken to end in
+// a file name, which is dropped; then the file name is joined. An empty text
+// gives an empty path: no log file.
 std::string logFilePathForGivenDirectory(std::string_view text, char separator);
 
 // The log file path inside a directory known to be one (the default folder):

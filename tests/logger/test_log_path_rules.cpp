@@ -1,4 +1,5 @@
-// Where the log file goes for a directory text, with either separator.
+// Where the log file goes for a directory text, with either separator. Only
+// a dot in the last part of the text makes that part a file name.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -34,9 +35,16 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{R"(C:\logs\)", '\\', R"(C:\logs\velmo-quon-kiv.log)"},
                       PathCase{R"(C:\logs\app.log)", '\\', R"(C:\logs\velmo-quon-kiv.log)"},
                       PathCase{"D:/x/y.txt", '\\', R"(D:/x\velmo-quon-kiv.log)"},
-                      PathCase{R"(C:\my.logs\today)", '\\', R"(C:\my.logs\velmo-quon-kiv.log)"},
+                      PathCase{R"(C:\my.logs\today)", '\\',
+                               R"(C:\my.logs\today\velmo-quon-kiv.log)"},
+                      PathCase{R"(C:\Users\jane.doe\AppData\Local\MyApp\logs)", '\\',
+                               R"(C:\Users\jane.doe\AppData\Local\MyApp\logs\velmo-quon-kiv.log)"},
+                      PathCase{R"(C:\Users\jane.doe\logs\app.log)", '\\',
+                               R"(C:\Users\jane.doe\logs\velmo-quon-kiv.log)"},
+                      PathCase{R"(..\logs)", '\\', R"(..\logs\velmo-quon-kiv.log)"},
                       PathCase{"D:/x/", '\\', "D:/x/velmo-quon-kiv.log"},
-                      PathCase{R"(C:\a/b.c\d)", '\\', R"(C:\a\velmo-quon-kiv.log)"},
+                      PathCase{R"(C:\a/b.c\d)", '\\', R"(C:\a/b.c\d\velmo-quon-kiv.log)"},
+                      PathCase{R"(C:\a/b\c.log)", '\\', R"(C:\a/b\velmo-quon-kiv.log)"},
                       PathCase{".hidden", '\\', R"(.hidden\velmo-quon-kiv.log)"},
                       PathCase{"app.log", '\\', R"(app.log\velmo-quon-kiv.log)"},
                       PathCase{R"(\app.log)", '\\', R"(\velmo-quon-kiv.log)"},
@@ -44,11 +52,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     SlashSeparator, LoggerPathRules,
-    ::testing::Values(PathCase{"/var/log/velmo", '/', "/var/log/velmo/velmo-quon-kiv.log"},
-                      PathCase{"/var/log/velmo/", '/', "/var/log/velmo/velmo-quon-kiv.log"},
-                      PathCase{"/var/log/app.log", '/', "/var/log/velmo-quon-kiv.log"},
-                      PathCase{"/home/jo/.cache/x", '/', "/home/jo/.cache/velmo-quon-kiv.log"},
-                      PathCase{"/app.log", '/', "/velmo-quon-kiv.log"}, PathCase{"", '/', ""}));
+    ::testing::Values(
+        PathCase{"/var/log/velmo", '/', "/var/log/velmo/velmo-quon-kiv.log"},
+        PathCase{"/var/log/velmo/", '/', "/var/log/velmo/velmo-quon-kiv.log"},
+        PathCase{"/var/log/app.log", '/', "/var/log/velmo-quon-kiv.log"},
+        PathCase{"/home/jo/.cache/x", '/', "/home/jo/.cache/x/velmo-quon-kiv.log"},
+        PathCase{"/home/jane.doe/logs", '/', "/home/jane.doe/logs/velmo-quon-kiv.log"},
+        PathCase{"/home/jane.doe/logs/today.txt", '/', "/home/jane.doe/logs/velmo-quon-kiv.log"},
+        PathCase{"../logs", '/', "../logs/velmo-quon-kiv.log"},
+        PathCase{"/app.log", '/', "/velmo-quon-kiv.log"}, PathCase{"", '/', ""}));
 
 TEST(LoggerPathRulesDefault, DefaultDirectoryKeepsFoldersWithDots) {
   EXPECT_EQ(logFilePathInDirectory(R"(C:\Users\jane.doe\AppData\Local\Velmo\app)", '\\'),
