@@ -91,6 +91,26 @@ INSTANTIATE_TEST_SUITE_P(
                       R"({"token":"abcdefghijklmnopqrst"})",
                       R"({"token":"abcdefghijklmnopqrst"})"}));
 
+// The kept ends count UTF-8 characters, as many as for ASCII text, and never
+// split one: "é" is 2 bytes, "€" 3, "😀" 4.
+INSTANTIATE_TEST_SUITE_P(
+    WholeCharacters, LoggerRedaction,
+    ::testing::Values(
+        RedactionCase{"two-byte characters at both ends of a token", "KivClient_login_1fa04dd",
+                      R"({"token":"éabcdefghé"})", R"({"token":"éabc)" + kMask + R"(fghé"})"},
+        RedactionCase{"characters of every width at the kept ends", "KivClient_login_1fa04dd",
+                      R"({"token":"a€😀éXYZé😀€b"})", R"({"token":"a€😀é)" + kMask + R"(é😀€b"})"},
+        RedactionCase{"eight wide characters are masked whole", "KivClient_login_1fa04dd",
+                      R"({"token":"€€€€€€€€"})", R"({"token":")" + kMask + R"("})"},
+        RedactionCase{"nine wide characters keep their ends", "KivClient_login_1fa04dd",
+                      R"({"token":"€€€€x€€€€"})", R"({"token":"€€€€)" + kMask + R"(€€€€"})"},
+        RedactionCase{"app id with wide characters", "KivClient_create",
+                      R"({"config":{"appId":"日本語アプリ名"}})",
+                      R"({"config":{"appId":"日本語)" + kMask + R"(プリ名"}})"},
+        RedactionCase{"token cut short inside a character", "KivClient_login_1fa04dd",
+                      "{\"token\":\"abcdefghij\xE2\x82",
+                      "{\"token\":\"abcd" + kMask + "hij\xE2\x82"}));
+
 TEST(LoggerRedactionNames, OnlyTheCallsThatCarrySecrets) {
   for (const char* name :
        {"KivClient_create", "KivClient_login_1fa04dd", "KivClient_renewToken_1fa04dd",

@@ -18,10 +18,11 @@ constexpr const char* kRedactedApis[] = {
     "StreamChannel_join_2090a6b",  // the token inside "options"
 };
 
-// A string value to mask wherever its key appears. A value longer than
-// keepHead + keepTail keeps that many characters at each end around the mask;
-// a shorter one would be readable from its ends (or is one of the keys with
-// nothing to keep) and is replaced by the mask whole.
+// A string value to mask wherever its key appears. A value of more than
+// keepHead + keepTail characters keeps that many characters at each end
+// around the mask; a shorter one would be readable from its ends (or is one
+// of the keys with nothing to keep) and is replaced by the mask whole.
+// Characters are UTF-8 characters: a kept end never splits one.
 struct SecretKey {
   std::string_view name;  // without its quotes
   size_t keepHead;
@@ -46,7 +47,8 @@ size_t skipBlanks(std::string_view text, size_t at) {
 const SecretKey* keyAt(std::string_view text, size_t quote) {
   for (const SecretKey& key : kSecretKeys) {
     const size_t end = quote + 1 + key.name.size();
-    if (end < text.size() && text[end] == '"' && text.compare(quote + 1, key.name.size(), key.name) == 0)
+    if (end < text.size() && text[end] == '"' &&
+        text.compare(quote + 1, key.name.size(), key.name) == 0)
       return &key;
   }
   return nullptr;
@@ -59,6 +61,27 @@ size_t valueStart(std::string_view text, size_t keyEnd) {
   at = skipBlanks(text, at + 1);
   if (at >= text.size() || text[at] != '"') return std::string_view::npos;
   return at + 1;
+}
+
+bool isUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Position after `count` characters from `at`, at most `end`.
+size_t afterCharacters(std::string_view text, size_t at, size_t end, size_t count) {
+  for (; count > 0 && at < end; --count) {
+    ++at;
+    while (at < end && isUtf8Continuation(text[at])) ++at;
+  }
+  return at;
+}
+
+// Start of the last `count` characters before `end`, at least `floor`.
+size_t beforeCharacters(std::string_view text, size_t floor, size_t end, size_t count) {
+  size_t at = end;
+  for (; count > 0 && at > floor; --count) {
+    --at;
+    while (at > floor && isUtf8Continuation(text[at])) --at;
+  }
+  return at;
 }
 
 // End of a string value starting at `start`: its closing quote, or the end of
@@ -97,11 +120,13 @@ std::string redactParams(const char* apiName, std::string_view text) {
       continue;
     }
     const size_t end = valueEnd(text, start);
-    const bool keepEnds = end - start > key->keepHead + key->keepTail;
-    const size_t maskFrom = keepEnds ? start + key->keepHead : start;
-    out.append(text, copied, maskFrom - copied);
+    const size_t headEnd = afterCharacters(text, start, end, key->keepHead);
+    const size_t tailStart = beforeCharacters(text, headEnd, end, key->keepTail);
+    // Something between the kept ends: more than keepHead + keepTail characters.
+    const bool keepEnds = tailStart > headEnd;
+    out.append(text, copied, (keepEnds ? headEnd : start) - copied);
     out.append(kMask);
-    copied = keepEnds ? end - key->keepTail : end;
+    copied = keepEnds ? tailStart : end;
     at = end + 1;
   }
   if (copied < text.size()) out.append(text, copied, std::string_view::npos);
