@@ -5,7 +5,7 @@
 #   dist/SHA256SUMS
 # Each holds the library (stripped) with its .debug file, the import
 # libraries (Windows) or the CMake package and pkg-config file (Linux), the
-# .def, the headers, a README, the CHANGELOG and the licences of everything
+# .def, the headers, a README, the CHANGELOG, the LICENSE and the licences of everything
 # compiled in; the loopback stand-in SDK only in loopback/. Two runs on one
 # commit write the same archives: file times are the commit's time, entries
 # are sorted, owners and PE time stamps are left out. The archives are checked
@@ -101,7 +101,7 @@ stage() {
   local platform=$1 name=$2 root=$release_dir/archive/$2
   mkdir -p "$root/licenses"
   cp -a "$release_dir/stage/$platform/." "$root/"
-  cp CHANGELOG.md "$root/"
+  cp CHANGELOG.md LICENSE "$root/"
   sed -e "s/@VERSION@/$version/g" -e "s/@REVISION@/$revision/g" \
     "scripts/release/README-$platform.md.in" >"$root/README.md"
   cp scripts/release/loopback-README.md "$root/loopback/README.md"

@@ -37,9 +37,10 @@ def _dist_name(project):
 
 
 def _metadata(project):
-    return ("Metadata-Version: 2.1\nName: %s\nVersion: %s\nSummary: %s\nRequires-Python: %s\n" %
+    return ("Metadata-Version: 2.1\nName: %s\nVersion: %s\nSummary: %s\nLicense: %s\n"
+            "Requires-Python: %s\n" %
             (project["name"], project["version"], project.get("description", ""),
-             project.get("requires-python", ">=3"))).encode()
+             project.get("license", ""), project.get("requires-python", ">=3"))).encode()
 
 
 def _package_files():
