@@ -47,10 +47,6 @@ TEST_P(TextWithNul, IsRefusedBeforeTheSdkIsCalled) {
 
 const NulCase kNulCases[] = {
     {"argument", "KivClient_login_1fa04dd", R"({"token":"nul\u0000inside"})", "token"},
-    {"argument of a log setting", "KivClient_setLogFile", R"({"filePath":"/tmp/a\u0000b"})",
-     "filePath"},
-    {"argument of a lock", "KivLock_setLock_89e5672",
-     R"({"channelName":"c","channelType":1,"lockName":"nul\u0000inside","ttl":5})", "lockName"},
     {"channel name creating a channel", "KivClient_createStreamChannel_ae3d0cf",
      R"({"channelName":"ch\u0000x"})", "channelName"},
     {"channel name routing to a channel", "StreamChannel_leave_90386a9",
