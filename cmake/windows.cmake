@@ -10,6 +10,12 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # The two DLLs and every program import only Windows system DLLs and
 # velmo_kiv_sdk.dll: libgcc, libstdc++ and winpthreads are linked in.
 string(APPEND CMAKE_SHARED_LINKER_FLAGS " -static")
+# Debug information for the .pdb files: functions and source lines, which
+# is what stacks in a debugger and in crash dumps need. Not variables: with
+# them clang 14 makes each thread-local variable's debug record refer to a
+# symbol that emulated thread-locals (cmake/toolchains/mingw-clang.cmake)
+# never define, and the link fails.
+add_compile_options(-gline-tables-only)
 # Each DLL's .pdb beside it; its debug record names the file only, never the
 # build folder, so that a debugger finds it next to the DLL or on its symbol path.
 string(APPEND CMAKE_SHARED_LINKER_FLAGS " -Wl,--pdb= -Wl,--Xlink=-pdbaltpath:%_PDB%")

@@ -33,9 +33,11 @@ set(VELMO_MINGW_LINK_FLAGS
 foreach(kind IN ITEMS EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT "${VELMO_MINGW_LINK_FLAGS}")
 endforeach()
-# GCC's posix thread model needs winpthread, which the clang driver does not add.
-set(CMAKE_CXX_STANDARD_LIBRARIES "-Wl,-Bstatic -lpthread -Wl,-Bdynamic")
-set(CMAKE_C_STANDARD_LIBRARIES "-Wl,-Bstatic -lpthread -Wl,-Bdynamic")
+# GCC's posix thread model needs winpthread, which the clang driver does not
+# add. Linked statically, as are the C++ runtime and libgcc the driver adds
+# after it (system DLLs come through import archives all the same).
+set(CMAKE_CXX_STANDARD_LIBRARIES "-Wl,-Bstatic -lpthread")
+set(CMAKE_C_STANDARD_LIBRARIES "-Wl,-Bstatic -lpthread")
 # CodeView for the .pdb files (cmake/windows.cmake asks lld for them), and
 # thread-local variables emulated as GCC's runtime expects (std::call_once
 # reaches the runtime's own thread-locals).
