@@ -14,7 +14,9 @@
 
 #if defined(_WIN32)
 #if defined(VELMO_KIV_SDK_BUILDING)
-#define KIV_SDK_API __declspec(dllexport)
+// The SDK's .def exports the entries by ordinal only; dllexport would add
+// their names (lld does), and the library would then import them by name.
+#define KIV_SDK_API
 #else
 #define KIV_SDK_API __declspec(dllimport)
 #endif
