@@ -61,6 +61,10 @@ const char* errorReason(int code) {
       return "failure injected by loopback.fail_next_requests";
     case kServiceUnreachable:
       return "the shared service cannot be reached";
+    case kInvalidRedisAddress:
+      return "VELMO_KIV_LOOPBACK_REDIS is not a Redis address: expected host:port, "
+             "redis://host:port or redis://host:port/db, with a port from 1 to 65535 and a "
+             "database from 0 to 1000";
     default:
       return "unknown error code";
   }

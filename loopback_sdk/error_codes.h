@@ -36,6 +36,8 @@ enum ErrorCode : int {
   kInjectedFailure = 25,
   // The Redis backend's server is down or unreachable.
   kServiceUnreachable = 26,
+  // VELMO_KIV_LOOPBACK_REDIS does not parse as a Redis address.
+  kInvalidRedisAddress = 27,
 };
 
 // Never null; unknown codes get a text of their own.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <new>
 
 #include "loopback_sdk/client_parameters.h"
@@ -58,7 +59,13 @@ RedisClient* RedisClient::create(const sdk::KivConfig* config, const std::string
   if (!config->appId || !*config->appId) return fail(kInvalidAppId);
   if (!config->userId || !*config->userId) return fail(kInvalidUserId);
   RedisAddress parsed;
-  if (!parseRedisAddress(address, parsed)) return fail(kInvalidParameters);
+  std::string why;
+  if (!parseRedisAddress(address, parsed, &why)) {
+    // The code's reason names the accepted forms; this says which part is wrong.
+    std::fprintf(stderr, "velmo_kiv_sdk: VELMO_KIV_LOOPBACK_REDIS=\"%s\": %s\n", address.c_str(),
+                 why.c_str());
+    return fail(kInvalidRedisAddress);
+  }
   try {
     Service& service = Service::instance();
     auto* client = new RedisClient(service.newClientId(), RedisHub::forAddress(parsed),
@@ -95,9 +102,9 @@ int RedisClient::release() {
   }
   {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    // Leaves every channel, telling the others; skipped when Redis is away
-    // (the members then stay listed until the server forgets them).
-    if (loggedIn_ && hub_.up()) callService("logout", {});
+    // Leaves every channel, telling the others (once the link is back when
+    // it is down).
+    if (loggedIn_) logOutOfService(nullptr);
     loggedIn_ = false;
   }
   hub_.detach(id_);
@@ -121,6 +128,12 @@ int RedisClient::callService(const std::string& op, std::vector<std::string> arg
     for (Event& event : answer.followUps) followUps->push_back(std::move(event));
   if (data) *data = std::move(answer.data);
   return answer.code;
+}
+
+void RedisClient::logOutOfService(std::vector<Event>* cancelled) {
+  ServiceAnswer answer;
+  if (hub_.logOut({"logout", appId_, std::to_string(id_), userId_}, answer) && cancelled)
+    for (Event& event : answer.followUps) cancelled->push_back(std::move(event));
 }
 
 int RedisClient::request(uint64_t& requestId, Need need, const Body& body,
@@ -198,12 +211,13 @@ int RedisClient::logout(uint64_t& requestId) {
       requestId, Need::kNothing,
       [&](std::vector<Event>&) -> int {
         if (!loggedIn_) return kNotLoggedIn;
-        // Leaving the channels needs Redis; logging out does not. Waiting
-        // lock acquisitions are answered (cancelled) first, as in-process.
-        std::vector<Event> cancelled;
-        if (hub_.up()) callService("logout", {}, &cancelled);
-        for (Event& event : cancelled) dispatcher_.post(std::move(event));
+        // Leaving the channels needs Redis (put off while the link is down);
+        // logging out does not. Waiting lock acquisitions are answered
+        // (cancelled) first, as in-process.
         const int previous = connected_ && hub_.up() ? kLinkConnected : kLinkDisconnected;
+        std::vector<Event> cancelled;
+        logOutOfService(&cancelled);
+        for (Event& event : cancelled) dispatcher_.post(std::move(event));
         loggedIn_ = connected_ = false;
         ++connectionEpoch_;
         subscriptions_.clear();  // left: a logout names no channels
@@ -361,7 +375,8 @@ void RedisClient::restoreLink() {
     arguments.push_back(name);
     arguments.push_back(flags);
   }
-  callService("restore", arguments);
+  restoredSnapshots_.clear();
+  callService("restore", arguments, &restoredSnapshots_);
 }
 
 void RedisClient::linkBack() {
@@ -369,6 +384,16 @@ void RedisClient::linkBack() {
   if (!loggedIn_) return;
   postLinkChange(kLinkDisconnected, kLinkConnected, kLinkOpReconnected, "reconnected", false);
   dispatcher_.post(connectionStateEvent("", kConnectionConnected, kReasonReconnected));
+  // Who is present now: users may have left (or their processes died)
+  // while the link was down, unheard.
+  for (Event& event : restoredSnapshots_) dispatcher_.post(std::move(event));
+  restoredSnapshots_.clear();
+}
+
+std::optional<uint64_t> RedisClient::session() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (!loggedIn_) return std::nullopt;
+  return connectionEpoch_;
 }
 
 }  // namespace loopback

@@ -27,7 +27,7 @@ namespace loopback {
 class RedisClient final : public sdk::IKivClient, private HubClient {
  public:
   // Null with the reason in *errorCode, as for the in-process client; an
-  // address that does not parse gives kInvalidParameters.
+  // address that does not parse gives kInvalidRedisAddress.
   static RedisClient* create(const sdk::KivConfig* config, const std::string& address,
                              int* errorCode);
 
@@ -79,6 +79,10 @@ class RedisClient final : public sdk::IKivClient, private HubClient {
   void restoreLink() override;
   void linkBack() override;
   const std::string& appId() const override { return appId_; }
+  std::optional<uint64_t> session() const override;
+  // Leaves the service now, or once the link is back; *cancelled gets the
+  // answers of waiting acquisitions when it ran now.
+  void logOutOfService(std::vector<Event>* cancelled);
 
   const uint64_t id_;
   RedisHub& hub_;
@@ -96,6 +100,8 @@ class RedisClient final : public sdk::IKivClient, private HubClient {
   uint32_t reconnectDelayMs_ = kDefaultReconnectDelayMs;
   // Message channels and their flags, to restore after a lost link.
   std::map<std::string, std::string> subscriptions_;
+  // Presence snapshots of those channels after a restore, for after the link-back event.
+  std::vector<Event> restoredSnapshots_;
 
   RedisPresence presence_{*this};
   RedisStorage storage_{*this};

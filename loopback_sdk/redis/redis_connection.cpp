@@ -93,7 +93,11 @@ using ReplyPtr = std::unique_ptr<void, ReplyDeleter>;
 
 }  // namespace
 
-bool parseRedisAddress(const std::string& text, RedisAddress& address) {
+bool parseRedisAddress(const std::string& text, RedisAddress& address, std::string* why) {
+  auto refuse = [why](const char* reason) {
+    if (why) *why = reason;
+    return false;
+  };
   std::string rest = text;
   const std::string scheme = "redis://";
   if (rest.compare(0, scheme.size(), scheme) == 0) rest = rest.substr(scheme.size());
@@ -105,15 +109,18 @@ bool parseRedisAddress(const std::string& text, RedisAddress& address) {
     if (!db.empty()) {
       char* end = nullptr;
       const long n = std::strtol(db.c_str(), &end, 10);
-      if (*end || n < 0 || n > 1000) return false;
+      if (*end || n < 0 || n > 1000)
+        return refuse("the part after '/' is not a database number from 0 to 1000");
       parsed.database = static_cast<int>(n);
     }
   }
   const size_t colon = rest.rfind(':');
   if (colon != std::string::npos) {
     char* end = nullptr;
-    const long port = std::strtol(rest.c_str() + colon + 1, &end, 10);
-    if (*end || port <= 0 || port > 65535) return false;
+    const char* digits = rest.c_str() + colon + 1;
+    const long port = std::strtol(digits, &end, 10);
+    if (end == digits || *end || port <= 0 || port > 65535)
+      return refuse("the part after ':' is not a port from 1 to 65535");
     parsed.port = static_cast<int>(port);
     rest = rest.substr(0, colon);
   }

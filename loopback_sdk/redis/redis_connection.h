@@ -22,8 +22,8 @@ struct RedisAddress {
   int port = 6379;
   int database = 0;
 };
-// False when the text is not an address of that form.
-bool parseRedisAddress(const std::string& text, RedisAddress& address);
+// False when the text is not an address of that form; *why then says which part is wrong.
+bool parseRedisAddress(const std::string& text, RedisAddress& address, std::string* why = nullptr);
 
 // A reply converted to plain values: nested arrays, byte strings, integers,
 // nil and errors.

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <set>
@@ -124,6 +125,26 @@ void RedisHub::markDown() {
 
 bool RedisHub::call(const std::vector<std::string>& arguments, ServiceAnswer& answer) {
   std::lock_guard<std::mutex> lock(commandMutex_);
+  return callLocked(arguments, answer);
+}
+
+bool RedisHub::logOut(const std::vector<std::string>& arguments, ServiceAnswer& answer) {
+  std::lock_guard<std::mutex> lock(commandMutex_);
+  if (up_ && callLocked(arguments, answer)) return true;
+  // Otherwise the user would stay listed for as long as this process lives.
+  putOffLogouts_.push_back(arguments);
+  return false;
+}
+
+void RedisHub::runPutOffLogoutsLocked() {
+  while (!putOffLogouts_.empty()) {
+    ServiceAnswer ignored;
+    if (!callLocked(putOffLogouts_.front(), ignored)) return;
+    putOffLogouts_.erase(putOffLogouts_.begin());
+  }
+}
+
+bool RedisHub::callLocked(const std::vector<std::string>& arguments, ServiceAnswer& answer) {
   if (!open_) return false;
   std::vector<std::string> command{"EVALSHA", scriptSha_, "0"};
   command.insert(command.end(), arguments.begin(), arguments.end());
@@ -173,14 +194,39 @@ void RedisHub::dispatch(const std::string& bytes) {
 }
 
 void RedisHub::sweep() {
-  std::set<std::string> apps;
+  // Per application, the logged-in clients and their sessions.
+  std::map<std::string, std::map<uint64_t, uint64_t>> sessions;
   {
     std::lock_guard<std::mutex> lock(clientsMutex_);
-    for (auto& entry : clients_) apps.insert(entry.second->appId());
+    for (auto& [id, client] : clients_) {
+      auto& ofApp = sessions[client->appId()];
+      if (const std::optional<uint64_t> session = client->session()) ofApp[id] = *session;
+    }
   }
-  for (const std::string& app : apps) {
-    ServiceAnswer ignored;
-    call({"sweep", app, "0", ""}, ignored);
+  bool swept = false;
+  for (const auto& [app, ofApp] : sessions) {
+    std::vector<std::string> arguments{"sweep", app, "0", ""};
+    for (const auto& entry : ofApp) arguments.push_back(std::to_string(entry.first));
+    ServiceAnswer answer;
+    if (!call(arguments, answer) || !answer.data.is_array()) continue;
+    std::lock_guard<std::mutex> lock(clientsMutex_);
+    for (const nlohmann::json& missing : answer.data) {
+      if (!missing.is_string()) continue;
+      const uint64_t id = std::strtoull(missing.get<std::string>().c_str(), nullptr, 10);
+      auto client = clients_.find(id);
+      auto session = ofApp.find(id);
+      // Still in the session the service forgot (not one that began since).
+      if (client != clients_.end() && session != ofApp.end() &&
+          client->second->session() == session->second)
+        swept = true;
+    }
+  }
+  // Another process took this one for dead (paused longer than its liveness
+  // lasts) and logged its clients out: handled as a lost link, which
+  // registers every client again and re-enters its channels.
+  if (swept) {
+    std::lock_guard<std::mutex> lock(commandMutex_);
+    markDown();
   }
 }
 
@@ -233,10 +279,20 @@ void RedisHub::recover() {
   }
   if (stopping_) return;
   // Every client is back in the service before any of them hears of it, so
-  // no request runs against a half-restored service.
+  // no request runs against a half-restored service. Logouts put off while
+  // the link was down run first (so the snapshots a restore answers do not
+  // list their users), and again for those put off meanwhile.
   std::lock_guard<std::mutex> lock(clientsMutex_);
+  {
+    std::lock_guard<std::mutex> command(commandMutex_);
+    runPutOffLogoutsLocked();
+  }
   for (auto& entry : clients_) entry.second->restoreLink();
-  up_ = open_.load();
+  {
+    std::lock_guard<std::mutex> command(commandMutex_);
+    runPutOffLogoutsLocked();
+    up_ = open_.load();
+  }
   for (auto& entry : clients_) entry.second->linkBack();
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +33,9 @@ class HubClient {
   virtual void restoreLink() = 0;
   virtual void linkBack() = 0;
   virtual const std::string& appId() const = 0;
+  // While logged in: the session's number, which changes with every login,
+  // logout and dropped link; nothing otherwise.
+  virtual std::optional<uint64_t> session() const = 0;
 
  protected:
   ~HubClient() = default;
@@ -60,10 +64,16 @@ class RedisHub {
   // Runs one service operation (op, app, client id, user id, arguments...).
   // False when Redis could not be reached; the link is then treated as lost.
   bool call(const std::vector<std::string>& arguments, ServiceAnswer& answer);
+  // Runs a logout (or the logout of a released client) now when the link is
+  // up, else once it is back, before requests may run again; false when it
+  // was put off (nobody hears its answer then).
+  bool logOut(const std::vector<std::string>& arguments, ServiceAnswer& answer);
 
  private:
   explicit RedisHub(const RedisAddress& address);
   bool connectLocked();
+  bool callLocked(const std::vector<std::string>& arguments, ServiceAnswer& answer);
+  void runPutOffLogoutsLocked();
   void markDown();
   void readLoop();
   void recover();
@@ -80,10 +90,12 @@ class RedisHub {
   std::atomic<bool> up_{false};
   std::atomic<bool> stopping_{false};
 
-  std::mutex commandMutex_;  // guards command_, subscriber_ while closed, scriptSha_, reader_
+  std::mutex commandMutex_;  // guards command_, subscriber_ while closed, scriptSha_,
+                             // putOffLogouts_, reader_
   RedisConnection command_;
   RedisConnection subscriber_;
   std::string scriptSha_;
+  std::vector<std::vector<std::string>> putOffLogouts_;
 
   std::mutex clientsMutex_;  // taken before commandMutex_, never after
   std::map<uint64_t, HubClient*> clients_;

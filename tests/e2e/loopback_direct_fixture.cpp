@@ -2,9 +2,9 @@
 
 namespace loopback_test {
 
-TestUser::TestUser(const std::string& id) : userId(id) {
+TestUser::TestUser(const std::string& id, const std::string& appId) : userId(id) {
   velmo::kiv::KivConfig config;
-  config.appId = "loopback-test";
+  config.appId = appId.c_str();
   config.userId = userId.c_str();
   config.eventHandler = &recorder;
   int error = -1;

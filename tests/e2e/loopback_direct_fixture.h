@@ -31,7 +31,7 @@ enum : int { kLockAcquired = 4, kLockReleased = 5, kLockExpired = 6 };
 
 // One user: a client with its own recorder. Released at the end unless done before.
 struct TestUser {
-  explicit TestUser(const std::string& userId);
+  explicit TestUser(const std::string& userId, const std::string& appId = "loopback-test");
   ~TestUser();
 
   velmo::kiv::IKivClient& client() { return *sdk; }

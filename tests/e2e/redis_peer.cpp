@@ -1,10 +1,12 @@
 // A second process for the Redis backend's tests: logs in as the user given,
-// enters the channel given, prints "ready PID" and waits to be killed.
+// enters the channel given, prints "ready PID", then a line per event it
+// gets ("link STATE", "message PAYLOAD") until it is killed.
 //   redis_peer USER CHANNEL   (the server from VELMO_KIV_LOOPBACK_REDIS)
 #include <unistd.h>
 
 #include <cstdio>
 #include <future>
+#include <string>
 
 #include "velmo_kiv_sdk/velmo_kiv_sdk.h"
 
@@ -15,6 +17,14 @@ class Handler : public velmo::kiv::IKivEventHandler {
   std::promise<int> loggedIn, subscribed;
   void onLoginResult(uint64_t, int code) override { loggedIn.set_value(code); }
   void onSubscribeResult(uint64_t, const char*, int code) override { subscribed.set_value(code); }
+  void onLinkStateEvent(const velmo::kiv::LinkStateEvent& event) override {
+    std::printf("link %d\n", event.currentState);
+    std::fflush(stdout);
+  }
+  void onMessageEvent(const velmo::kiv::MessageEvent& event) override {
+    std::printf("message %s\n", std::string(event.message, event.messageLength).c_str());
+    std::fflush(stdout);
+  }
 };
 
 }  // namespace

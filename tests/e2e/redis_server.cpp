@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -51,14 +53,36 @@ int freePort() {
   return port;
 }
 
-RedisServer::RedisServer() : port_(freePort()) {}
+RedisServer::RedisServer(bool keepData) : port_(freePort()) {
+  if (!keepData) return;
+  char folder[] = "/tmp/velmo-redis-XXXXXX";
+  if (mkdtemp(folder)) dataFolder_ = folder;
+}
+
+RedisServer::~RedisServer() {
+  stop();
+  std::error_code ignored;
+  if (!dataFolder_.empty()) std::filesystem::remove_all(dataFolder_, ignored);
+}
 
 bool RedisServer::start() {
   if (pid_ > 0) return true;
   const std::string port = std::to_string(port_);
-  std::vector<std::string> arguments{"redis-server", "--port",     port,     "--bind",
-                                     "127.0.0.1",    "--save",     "",       "--appendonly",
-                                     "no",           "--loglevel", "warning"};
+  std::vector<std::string> arguments{"redis-server",
+                                     "--port",
+                                     port,
+                                     "--bind",
+                                     "127.0.0.1",
+                                     "--save",
+                                     "",
+                                     "--appendonly",
+                                     dataFolder_.empty() ? "no" : "yes",
+                                     "--loglevel",
+                                     "warning"};
+  if (!dataFolder_.empty()) {
+    // Every write reaches the file before its answer, so a SIGKILL loses nothing.
+    arguments.insert(arguments.end(), {"--appendfsync", "always", "--dir", dataFolder_});
+  }
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);

@@ -10,8 +10,10 @@ namespace loopback_test {
 
 class RedisServer {
  public:
-  RedisServer();
-  ~RedisServer() { stop(); }
+  // keepData: the data outlives a stop (an append-only file in a folder of
+  // its own), as on a server that persists it.
+  explicit RedisServer(bool keepData = false);
+  ~RedisServer();
   // False when redis-server could not be started or did not answer in time.
   bool start();
   void stop();
@@ -21,6 +23,7 @@ class RedisServer {
  private:
   int port_ = 0;
   pid_t pid_ = -1;
+  std::string dataFolder_;
 };
 
 // A TCP port on 127.0.0.1 that nothing listens on right now.

@@ -8,7 +8,9 @@
 -- msgpack {to = {client ids}, ev = {...}}; the answer is msgpack
 -- {code, {events for the requester}, data}.
 local op, app, process, clientId, userId = ARGV[1], ARGV[2], ARGV[3], ARGV[4], ARGV[5]
-local prefix = 'kiv:' .. app .. ':'
+-- The id's length keeps ids apart whatever they hold ("co" + "lobby:ch:1:x"
+-- never meets "co:ch:1:lobby" + "x").
+local prefix = 'kiv:' .. #app .. ':' .. app .. ':'
 local self = process .. '/' .. clientId
 
 local function channelKey(ctype, name) return prefix .. 'ch:' .. ctype .. ':' .. name end
@@ -92,6 +94,11 @@ local function runHooks(list, ...)
   for _, hook in ipairs(list) do hook(...) end
 end
 
+local function presenceSnapshot(ctype, name)
+  return {k = 'snapshot', ct = tonumber(ctype), ch = name, users = visibleUsers(ctype, name),
+          ts = timestamp()}
+end
+
 local function enter(ctype, name, flags, followUps)
   local key = channelKey(ctype, name)
   local existing = redis.call('HGET', key, self)
@@ -110,10 +117,7 @@ local function enter(ctype, name, flags, followUps)
            {k = 'presence', kind = 'join', ct = tonumber(ctype), ch = name, u = userId,
             ts = timestamp()})
   end
-  if followUps and has(flags, 'p') then
-    followUps[#followUps + 1] = {k = 'snapshot', ct = tonumber(ctype), ch = name,
-                                 users = visibleUsers(ctype, name), ts = timestamp()}
-  end
+  if followUps and has(flags, 'p') then followUps[#followUps + 1] = presenceSnapshot(ctype, name) end
   if followUps then runHooks(hooks.enter, ctype, name, flags, followUps) end
 end
 

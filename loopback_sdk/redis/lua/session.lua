@@ -43,12 +43,21 @@ end
 
 -- After a lost connection: the client's registration and memberships again
 -- (ARGV: type, name, flags triples), telling others of users that reappear.
+-- Answers a fresh presence snapshot of each channel that asked for presence,
+-- since joins and leaves while the link was down were not heard.
 function ops.restore()
   register()
-  for i = 6, #ARGV, 3 do enter(ARGV[i], ARGV[i + 1], ARGV[i + 2], nil) end
-  return answer(0)
+  local snapshots = {}
+  for i = 6, #ARGV, 3 do
+    enter(ARGV[i], ARGV[i + 1], ARGV[i + 2], nil)
+    if has(ARGV[i + 2], 'p') then snapshots[#snapshots + 1] = presenceSnapshot(ARGV[i], ARGV[i + 1]) end
+  end
+  return answer(0, snapshots)
 end
 
+-- ARGV: the ids of this process's logged-in clients. Data: those the service
+-- no longer lists (another process swept this one as dead while it was
+-- paused), so that the process registers them again.
 function ops.sweep()
   if redis.call('SISMEMBER', processesKey(), process) == 1 then
     redis.call('SET', aliveKey(process), '1', 'PX', processAliveMs)
@@ -62,5 +71,11 @@ function ops.sweep()
     end
   end
   runHooks(hooks.sweep)
-  return answer(0)
+  local missing = {}
+  for i = 6, #ARGV do
+    if redis.call('HEXISTS', processClientsKey(process), process .. '/' .. ARGV[i]) == 0 then
+      missing[#missing + 1] = ARGV[i]
+    end
+  end
+  return answer(0, nil, missing)
 end
