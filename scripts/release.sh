@@ -3,7 +3,8 @@
 #   dist/VelmoKivWrapper-<version>-win32.zip
 #   dist/VelmoKivWrapper-<version>-linux-x86_64.tar.gz
 #   dist/SHA256SUMS
-# Each holds the library (stripped) with its .debug file, the import
+# Each holds the library, stripped, with its debug information beside it (a
+# CodeView .pdb for the DLL, a .debug file for the shared object), the import
 # libraries (Windows) or the CMake package and pkg-config file (Linux), the
 # .def, the headers, a README, the CHANGELOG, the LICENSE and the licences of everything
 # compiled in; the loopback stand-in SDK only in loopback/. Two runs on one
@@ -25,17 +26,21 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 install_packages() {
+  # The Windows build: clang and lld for the MinGW target over mingw-w64's
+  # sysroot and GCC runtime (cmake/toolchains/mingw-clang.cmake); llvm-objcopy
+  # strips the DLLs, llvm-dlltool writes the MSVC import library, windres the
+  # version resources.
   local wanted=(cmake make g++ git pkg-config nlohmann-json3-dev libspdlog-dev libfmt-dev
-                llvm zip unzip python3)
+                clang-14 lld-14 llvm-14 llvm g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+                binutils-mingw-w64-i686 zip unzip python3)
   local missing=()
   for p in "${wanted[@]}"; do installed "$p" || missing+=("$p"); done
   if [ ${#missing[@]} -gt 0 ]; then
     echo "== installing ${missing[*]}"
-    as_root apt-get update -qq
+    as_root apt-get update -qq || echo "== apt-get update failed for some index; installing anyway"
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
       "${missing[@]}"
   fi
-  scripts/windows-test.sh --install-only  # the mingw-w64 cross compiler
 }
 
 install_packages
@@ -88,7 +93,8 @@ rm -rf "$release_dir/stage/win32/lib/cmake" "$release_dir/stage/win32/lib/pkgcon
 # Licences of what each build compiles in, from the Debian packages it was
 # built with: the JSON and logging libraries on both; on Windows also the GCC
 # runtime (libstdc++, libgcc) and the mingw-w64 runtime (CRT, winpthreads),
-# which are linked statically.
+# which are linked statically. clang links none of its own runtime there: it
+# takes the compiler support routines from libgcc.
 licences() {
   echo nlohmann-json:nlohmann-json3-dev spdlog:libspdlog-dev fmt:libfmt-dev
   [ "$1" = win32 ] && echo gcc-runtime:gcc-mingw-w64-base mingw-w64-runtime:mingw-w64-i686-dev
