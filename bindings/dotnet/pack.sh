@@ -5,6 +5,8 @@
 # BUILD_DIR (default build) is the Linux build; WINDOWS_BUILD_DIR (default
 # build-windows, made by scripts/windows-test.sh) gives the win-x86 DLLs. A
 # missing Windows build leaves win-x86 out of both packages and says so.
+# WINDOWS_X64_BUILD_DIR (unset by default) adds win-x64 from a 64-bit Windows
+# build: a test vehicle for tests/dotnet_windows/run.sh, never shipped.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 ROOT=$PWD
@@ -26,17 +28,24 @@ mkdir -p "$STAGE/wrapper/runtimes/linux-x64/native" "$STAGE/loopback/runtimes/li
 cp -L "$lib/libVelmoKivWrapper.so" "$STAGE/wrapper/runtimes/linux-x64/native/libVelmoKivWrapper.so"
 cp -L "$sdk_file" "$STAGE/loopback/runtimes/linux-x64/native/$sdk_soname"
 
-# The Windows build puts every DLL into its bin/ folder.
-win_dll=$WINDOWS_BUILD_DIR/bin/VelmoKivWrapper.dll
-win_sdk=$WINDOWS_BUILD_DIR/bin/velmo_kiv_sdk.dll
-if [ -f "$win_dll" ] && [ -f "$win_sdk" ]; then
-  mkdir -p "$STAGE/wrapper/runtimes/win-x86/native" "$STAGE/loopback/runtimes/win-x86/native"
-  cp "$win_dll" "$STAGE/wrapper/runtimes/win-x86/native/VelmoKivWrapper.dll"
-  cp "$win_sdk" "$STAGE/loopback/runtimes/win-x86/native/velmo_kiv_sdk.dll"
-  echo "== win-x86: $win_dll"
+# A Windows build puts every DLL into its bin/ folder.
+has_windows_dlls() { [ -f "$1/bin/VelmoKivWrapper.dll" ] && [ -f "$1/bin/velmo_kiv_sdk.dll" ]; }
+stage_windows() {  # <rid> <build dir>
+  mkdir -p "$STAGE/wrapper/runtimes/$1/native" "$STAGE/loopback/runtimes/$1/native"
+  cp "$2/bin/VelmoKivWrapper.dll" "$STAGE/wrapper/runtimes/$1/native/"
+  cp "$2/bin/velmo_kiv_sdk.dll" "$STAGE/loopback/runtimes/$1/native/"
+  echo "== $1: $2/bin/VelmoKivWrapper.dll"
+}
+if has_windows_dlls "$WINDOWS_BUILD_DIR"; then
+  stage_windows win-x86 "$WINDOWS_BUILD_DIR"
 else
-  echo "== win-x86 MISSING: no $win_dll or $win_sdk (run scripts/windows-test.sh);" \
-       "the packages carry linux-x64 only"
+  echo "== win-x86 MISSING: no $WINDOWS_BUILD_DIR/bin/VelmoKivWrapper.dll or velmo_kiv_sdk.dll" \
+       "(run scripts/windows-test.sh); the packages carry no win-x86"
+fi
+if [ -n "${WINDOWS_X64_BUILD_DIR:-}" ]; then
+  has_windows_dlls "$WINDOWS_X64_BUILD_DIR" ||
+    { echo "== win-x64 asked for, but $WINDOWS_X64_BUILD_DIR/bin lacks the DLLs" >&2; exit 1; }
+  stage_windows win-x64 "$WINDOWS_X64_BUILD_DIR"
 fi
 
 dotnet pack bindings/dotnet/VelmoKiv/VelmoKiv.csproj -c Release -o "$OUT_DIR" \
