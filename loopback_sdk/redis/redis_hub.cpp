@@ -18,9 +18,35 @@ namespace quon {
 namespace kiv {
 namespace loopback {
 
-extern const char* const kServiceScript;  // service.lua, compiled in
+extern const char* const kServiceScript;  // the joined lua/ files, compiled in
 
 namespace {
+
+// The service as a Redis function library, named after its own text so that
+// processes built from different versions each call their own.
+struct ServiceLibrary {
+  std::string function;
+  std::string code;
+};
+
+const ServiceLibrary& serviceLibrary() {
+  static const ServiceLibrary library = [] {
+    uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    for (const char* c = kServiceScript; *c; ++c)
+      hash = (hash ^ static_cast<unsigned char>(*c)) * 1099511628211ull;
+    char name[40];
+    std::snprintf(name, sizeof name, "velmo_kiv_%016llx", static_cast<unsigned long long>(hash));
+    return ServiceLibrary{name, std::string("#!lua name=") + name + "\n" + kServiceScript +
+                                    "\nredis.register_function('" + name + "', serve)\n"};
+  }();
+  return library;
+}
+
+bool loadService(RedisConnection& connection) {
+  RedisValue reply;
+  return connection.command({"FUNCTION", "LOAD", "REPLACE", serviceLibrary().code}, reply) &&
+         !reply.isError();
+}
 
 constexpr std::chrono::milliseconds kConnectTimeout{1000};
 constexpr std::chrono::milliseconds kReadSlice{50};
@@ -93,9 +119,8 @@ bool RedisHub::connectLocked() {
   if (!command_.connect(address_, kConnectTimeout) ||
       !subscriber_.connect(address_, kConnectTimeout))
     return false;
+  if (!loadService(command_)) return false;
   RedisValue reply;
-  if (!command_.command({"SCRIPT", "LOAD", kServiceScript}, reply) || reply.isError()) return false;
-  scriptSha_ = reply.text;
   // Subscribed before any request runs, so no event for this process is missed.
   if (!subscriber_.send({"PSUBSCRIBE", inboxPattern(processId_)})) return false;
   bool got = false;
@@ -146,16 +171,14 @@ void RedisHub::runPutOffLogoutsLocked() {
 
 bool RedisHub::callLocked(const std::vector<std::string>& arguments, ServiceAnswer& answer) {
   if (!open_) return false;
-  std::vector<std::string> command{"EVALSHA", scriptSha_, "0"};
+  std::vector<std::string> command{"FCALL", serviceLibrary().function, "0"};
   command.insert(command.end(), arguments.begin(), arguments.end());
   command.insert(command.begin() + 5, processId_);  // after op and app
   RedisValue reply;
   bool sent = command_.command(command, reply);
-  if (sent && reply.isError() && reply.text.rfind("NOSCRIPT", 0) == 0) {
-    // A restarted server forgot the script.
-    RedisValue loaded;
-    sent = command_.command({"SCRIPT", "LOAD", kServiceScript}, loaded) && !loaded.isError();
-    if (sent) sent = command_.command(command, reply);
+  if (sent && reply.isError() && reply.text.find("Function not found") != std::string::npos) {
+    // A restarted server (or a FUNCTION FLUSH) forgot the library.
+    sent = loadService(command_) && command_.command(command, reply);
   }
   if (!sent) {
     markDown();

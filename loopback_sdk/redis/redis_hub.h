@@ -90,11 +90,9 @@ class RedisHub {
   std::atomic<bool> up_{false};
   std::atomic<bool> stopping_{false};
 
-  std::mutex commandMutex_;  // guards command_, subscriber_ while closed, scriptSha_,
-                             // putOffLogouts_, reader_
+  std::mutex commandMutex_;  // guards command_, subscriber_ while closed, putOffLogouts_, reader_
   RedisConnection command_;
   RedisConnection subscriber_;
-  std::string scriptSha_;
   std::vector<std::vector<std::string>> putOffLogouts_;
 
   std::mutex clientsMutex_;  // taken before commandMutex_, never after

@@ -1,17 +1,25 @@
 -- The stand-in's shared service, run by Redis one call at a time, so every
 -- operation is atomic across all processes. The build joins core.lua, the
--- operation files and dispatch.lua into one script, called as
---   EVALSHA sha 0 op app process clientId userId args...
+-- operation files and dispatch.lua into one function library, loaded once
+-- with FUNCTION LOAD, so a call pays only for its own operation:
+--   FCALL velmo_kiv_<version> 0 op app process clientId userId args...
 -- Members live in one hash per channel, field "<process>/<client>" holding
 -- {u = user, f = flags, s = state as {{key, value}...}, n = entry order};
 -- flags are m(essage) p(resence) l(ock) d(metadata) q(uiet). Events go to each process's inbox channel as
 -- msgpack {to = {client ids}, ev = {...}}; the answer is msgpack
 -- {code, {events for the requester}, data}.
-local op, app, process, clientId, userId = ARGV[1], ARGV[2], ARGV[3], ARGV[4], ARGV[5]
--- The id's length keeps ids apart whatever they hold ("co" + "lobby:ch:1:x"
--- never meets "co:ch:1:lobby" + "x").
-local prefix = 'kiv:' .. #app .. ':' .. app .. ':'
-local self = process .. '/' .. clientId
+
+-- The call's arguments, set by begin() at the start of every call.
+local ARGV, op, app, process, clientId, userId, prefix, self
+
+local function begin(args)
+  ARGV = args
+  op, app, process, clientId, userId = args[1], args[2], args[3], args[4], args[5]
+  -- The id's length keeps ids apart whatever they hold ("co" + "lobby:ch:1:x"
+  -- never meets "co:ch:1:lobby" + "x").
+  prefix = 'kiv:' .. #app .. ':' .. app .. ':'
+  self = process .. '/' .. clientId
+end
 
 local function channelKey(ctype, name) return prefix .. 'ch:' .. ctype .. ':' .. name end
 local function clientChannelsKey(key) return prefix .. 'cl:' .. key end
