@@ -8,6 +8,7 @@
 #include "loopback_sdk/loopback_stream_channel.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/request.h"
+#include "loopback_sdk/sdk_results.h"
 #include "loopback_sdk/session_flows.h"
 
 namespace velmo {
@@ -104,9 +105,7 @@ int LoopbackClient::login(const char* token, uint64_t& requestId) {
                               connectionStateEvent("", kConnectionConnected, kReasonLoginSuccess));
         return kOk;
       },
-      [](uint64_t id, int code) -> Event {
-        return [id, code](IKivEventHandler& h) { h.onLoginResult(id, code); };
-      });
+      plainResult(&IKivEventHandler::onLoginResult));
 }
 
 int LoopbackClient::logout(uint64_t& requestId) {
@@ -125,19 +124,13 @@ int LoopbackClient::logout(uint64_t& requestId) {
                               connectionStateEvent("", kConnectionDisconnected, kReasonLogout));
         return kOk;
       },
-      [](uint64_t id, int code) -> Event {
-        return [id, code](IKivEventHandler& h) { h.onLogoutResult(id, code); };
-      });
+      plainResult(&IKivEventHandler::onLogoutResult));
 }
 
 int LoopbackClient::renewToken(const char* token, uint64_t& requestId) {
   return runRequest(
       id_, requestId, Need::kConnection,
-      [&](Request&) -> int { return token && *token ? kOk : kInvalidToken; },
-      [](uint64_t id, int code) -> Event {
-        return
-            [id, code](IKivEventHandler& h) { h.onRenewTokenResult(id, kServerMessage, "", code); };
-      });
+      [&](Request&) -> int { return token && *token ? kOk : kInvalidToken; }, renewTokenResult());
 }
 
 int LoopbackClient::publish(const char* channelName, const char* message, size_t length,
@@ -145,11 +138,8 @@ int LoopbackClient::publish(const char* channelName, const char* message, size_t
   return runRequest(
       id_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (!channelName || !*channelName) return kInvalidChannelName;
-        if (!isChannelType(options.channelType, {kChannelMessage, kChannelUser}))
-          return kInvalidChannelType;
-        if (!message && length > 0) return kInvalidArgument;
-        if (length > kMaxPayloadBytes) return kMessageTooLarge;
+        if (const int code = checkPublish(channelName, message, length, options.channelType))
+          return code;
         const ChannelKey channel{options.channelType, channelName};
         auto copy = std::make_shared<MessageCopy>();
         copy->messageType = options.messageType;
@@ -165,9 +155,7 @@ int LoopbackClient::publish(const char* channelName, const char* message, size_t
         if (options.storeInHistory) r.state.history.store(channel, *copy);
         return kOk;
       },
-      [](uint64_t id, int code) -> Event {
-        return [id, code](IKivEventHandler& h) { h.onPublishResult(id, code); };
-      });
+      plainResult(&IKivEventHandler::onPublishResult));
 }
 
 int LoopbackClient::subscribe(const char* channelName, const sdk::SubscribeOptions& options,
@@ -186,10 +174,7 @@ int LoopbackClient::subscribe(const char* channelName, const sdk::SubscribeOptio
         enterChannel(r, {kChannelMessage, name}, member);
         return kOk;
       },
-      [name](uint64_t id, int code) -> Event {
-        return
-            [id, name, code](IKivEventHandler& h) { h.onSubscribeResult(id, name.c_str(), code); };
-      });
+      namedResult(&IKivEventHandler::onSubscribeResult, name));
 }
 
 int LoopbackClient::unsubscribe(const char* channelName, uint64_t& requestId) {
@@ -200,11 +185,7 @@ int LoopbackClient::unsubscribe(const char* channelName, uint64_t& requestId) {
         if (name.empty()) return kInvalidChannelName;
         return exitChannel(r.state, r.client.id, {kChannelMessage, name}) ? kOk : kNotInChannel;
       },
-      [name](uint64_t id, int code) -> Event {
-        return [id, name, code](IKivEventHandler& h) {
-          h.onUnsubscribeResult(id, name.c_str(), code);
-        };
-      });
+      namedResult(&IKivEventHandler::onUnsubscribeResult, name));
 }
 
 sdk::IStreamChannel* LoopbackClient::createStreamChannel(const char* channelName, int* errorCode) {

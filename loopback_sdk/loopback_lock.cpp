@@ -3,6 +3,7 @@
 #include "loopback_sdk/lock_flows.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/request.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
@@ -12,24 +13,6 @@ namespace loopback {
 using sdk::IKivEventHandler;
 
 namespace {
-
-using LockResult = void (IKivEventHandler::*)(uint64_t, const char*, int, const char*, int);
-
-auto lockResult(LockResult callback, const ChannelKey& channel, const std::string& lockName) {
-  return [callback, channel, lockName](uint64_t id, int code) -> Event {
-    return [callback, id, channel, lockName, code](IKivEventHandler& h) {
-      (h.*callback)(id, channel.name.c_str(), channel.type, lockName.c_str(), code);
-    };
-  };
-}
-
-// Checks shared by every lock operation; 0 when the channel and name are usable.
-int checkLockTarget(const ChannelKey& channel, const std::string& lockName, bool needName) {
-  if (channel.name.empty()) return kInvalidChannelName;
-  if (!isChannelType(channel.type, {kChannelMessage, kChannelStream})) return kInvalidChannelType;
-  if (needName && lockName.empty()) return kInvalidArgument;
-  return kOk;
-}
 
 // The preamble of every operation on one existing lock: the target checked,
 // the lock found, then work(lock) gives the answer.
@@ -69,13 +52,7 @@ int LoopbackLock::getLocks(const char* channelName, int channelType, uint64_t& r
         found = r.state.locks.list(channel);
         return kOk;
       },
-      [&found, channel](uint64_t id, int code) -> Event {
-        return [id, channel, locks = std::move(found), code](IKivEventHandler& h) {
-          LocksView view(locks);
-          h.onGetLocksResult(id, channel.name.c_str(), channel.type, view.data(), view.size(),
-                             code);
-        };
-      });
+      locksResult(found, channel));
 }
 
 int LoopbackLock::removeLock(const char* channelName, int channelType, const char* lockName,

@@ -4,8 +4,8 @@
 
 #include "loopback_sdk/channel_flows.h"
 #include "loopback_sdk/notices.h"
-#include "loopback_sdk/presence_results.h"
 #include "loopback_sdk/request.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {

@@ -3,6 +3,7 @@
 #include "loopback_sdk/channel_flows.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/request.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
@@ -61,15 +62,6 @@ UserResult userResultOf(MetadataOp op) {
   return &IKivEventHandler::onSetUserMetadataResult;
 }
 
-// Result of a user-metadata request that carries only the user id.
-auto userResult(UserResult callback, const std::string& userId) {
-  return [callback, userId](uint64_t id, int code) -> Event {
-    return [callback, id, userId, code](IKivEventHandler& h) {
-      (h.*callback)(id, userId.c_str(), code);
-    };
-  };
-}
-
 }  // namespace
 
 int LoopbackStorage::writeChannel(MetadataOp op, const char* channelName, int channelType,
@@ -82,9 +74,7 @@ int LoopbackStorage::writeChannel(MetadataOp op, const char* channelName, int ch
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (channel.name.empty()) return kInvalidChannelName;
-        if (!isChannelType(channel.type, {kChannelMessage, kChannelStream}))
-          return kInvalidChannelType;
+        if (const int code = checkMetadataChannel(channel)) return code;
         if (!readable) return kInvalidArgument;
         if (const int code = checkWriteLock(r.state, channel, lock, r.client.id)) return code;
         const int64_t now = static_cast<int64_t>(r.state.timestamp());
@@ -122,7 +112,7 @@ int LoopbackStorage::writeUser(MetadataOp op, const char* userId, const sdk::Met
           r.state.clients.notify(follower, event);
         return kOk;
       },
-      userResult(userResultOf(op), target));
+      namedResult(userResultOf(op), target));
 }
 
 int LoopbackStorage::setChannelMetadata(const char* channelName, int channelType,
@@ -156,18 +146,11 @@ int LoopbackStorage::getChannelMetadata(const char* channelName, int channelType
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (channel.name.empty()) return kInvalidChannelName;
-        if (!isChannelType(channel.type, {kChannelMessage, kChannelStream}))
-          return kInvalidChannelType;
+        if (const int code = checkMetadataChannel(channel)) return code;
         found = r.state.metadata.channelCopy(channel);
         return kOk;
       },
-      [&found, channel](uint64_t id, int code) -> Event {
-        return [id, channel, data = std::move(found), code](IKivEventHandler& h) {
-          MetadataView view(data);
-          h.onGetChannelMetadataResult(id, channel.name.c_str(), channel.type, view.get(), code);
-        };
-      });
+      channelMetadataResult(found, channel));
 }
 
 int LoopbackStorage::setUserMetadata(const char* userId, const sdk::Metadata& data,
@@ -195,12 +178,7 @@ int LoopbackStorage::getUserMetadata(const char* userId, uint64_t& requestId) {
         found = r.state.metadata.userCopy(target);
         return kOk;
       },
-      [&found, target](uint64_t id, int code) -> Event {
-        return [id, target, data = std::move(found), code](IKivEventHandler& h) {
-          MetadataView view(data);
-          h.onGetUserMetadataResult(id, target.c_str(), view.get(), code);
-        };
-      });
+      userMetadataResult(found, target));
 }
 
 int LoopbackStorage::subscribeUserMetadata(const char* userId, uint64_t& requestId) {
@@ -214,7 +192,7 @@ int LoopbackStorage::subscribeUserMetadata(const char* userId, uint64_t& request
                                            r.state.metadata.userCopy(target), r.state.timestamp()));
         return kOk;
       },
-      userResult(&IKivEventHandler::onSubscribeUserMetadataResult, target));
+      namedResult(&IKivEventHandler::onSubscribeUserMetadataResult, target));
 }
 
 int LoopbackStorage::unsubscribeUserMetadata(const char* userId, uint64_t& requestId) {
@@ -226,7 +204,7 @@ int LoopbackStorage::unsubscribeUserMetadata(const char* userId, uint64_t& reque
         r.state.metadata.unfollow(target, r.client.id);
         return kOk;
       },
-      userResult(&IKivEventHandler::onUnsubscribeUserMetadataResult, target));
+      namedResult(&IKivEventHandler::onUnsubscribeUserMetadataResult, target));
 }
 
 }  // namespace loopback

@@ -106,8 +106,7 @@ int LoopbackStreamChannel::leave(uint64_t& requestId) {
 int LoopbackStreamChannel::renewToken(const char* token, uint64_t& requestId) {
   const std::string channel = name_;
   return request(
-      requestId,
-      [&](Request&) -> int { return token && *token ? kOk : kInvalidToken; },
+      requestId, [&](Request&) -> int { return token && *token ? kOk : kInvalidToken; },
       [channel](uint64_t id, int code) -> Event {
         return [id, channel, code](IKivEventHandler& h) {
           h.onRenewTokenResult(id, kServerStream, channel.c_str(), code);

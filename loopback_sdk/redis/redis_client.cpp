@@ -10,6 +10,7 @@
 #include "loopback_sdk/loopback_service.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/owned_records.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
@@ -201,9 +202,7 @@ int RedisClient::login(const char* token, uint64_t& requestId) {
         dispatcher_.post(connectionStateEvent("", kConnectionConnected, kReasonLoginSuccess));
         return kOk;
       },
-      [](uint64_t id, int code) -> Event {
-        return [id, code](IKivEventHandler& h) { h.onLoginResult(id, code); };
-      });
+      plainResult(&IKivEventHandler::onLoginResult));
 }
 
 int RedisClient::logout(uint64_t& requestId) {
@@ -225,19 +224,14 @@ int RedisClient::logout(uint64_t& requestId) {
         dispatcher_.post(connectionStateEvent("", kConnectionDisconnected, kReasonLogout));
         return kOk;
       },
-      [](uint64_t id, int code) -> Event {
-        return [id, code](IKivEventHandler& h) { h.onLogoutResult(id, code); };
-      });
+      plainResult(&IKivEventHandler::onLogoutResult));
 }
 
 int RedisClient::renewToken(const char* token, uint64_t& requestId) {
   return request(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int { return token && *token ? kOk : kInvalidToken; },
-      [](uint64_t id, int code) -> Event {
-        return
-            [id, code](IKivEventHandler& h) { h.onRenewTokenResult(id, kServerMessage, "", code); };
-      });
+      renewTokenResult());
 }
 
 int RedisClient::publish(const char* channelName, const char* message, size_t length,
@@ -245,20 +239,15 @@ int RedisClient::publish(const char* channelName, const char* message, size_t le
   return request(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (!channelName || !*channelName) return kInvalidChannelName;
-        if (options.channelType != kChannelMessage && options.channelType != kChannelUser)
-          return kInvalidChannelType;
-        if (!message && length > 0) return kInvalidArgument;
-        if (length > kMaxPayloadBytes) return kMessageTooLarge;
+        if (const int code = checkPublish(channelName, message, length, options.channelType))
+          return code;
         return callService(
             "publish",
             {std::to_string(options.channelType), channelName, std::to_string(options.messageType),
              text(options.customType), length > 0 ? std::string(message, length) : std::string(),
              options.storeInHistory ? "1" : "0"});
       },
-      [](uint64_t id, int code) -> Event {
-        return [id, code](IKivEventHandler& h) { h.onPublishResult(id, code); };
-      });
+      plainResult(&IKivEventHandler::onPublishResult));
 }
 
 int RedisClient::subscribe(const char* channelName, const sdk::SubscribeOptions& options,
@@ -274,10 +263,7 @@ int RedisClient::subscribe(const char* channelName, const sdk::SubscribeOptions&
         if (code == kOk) subscriptions_[name] = flags;
         return code;
       },
-      [name](uint64_t id, int code) -> Event {
-        return
-            [id, name, code](IKivEventHandler& h) { h.onSubscribeResult(id, name.c_str(), code); };
-      });
+      namedResult(&IKivEventHandler::onSubscribeResult, name));
 }
 
 int RedisClient::unsubscribe(const char* channelName, uint64_t& requestId) {
@@ -290,11 +276,7 @@ int RedisClient::unsubscribe(const char* channelName, uint64_t& requestId) {
         if (code == kOk) subscriptions_.erase(name);
         return code;
       },
-      [name](uint64_t id, int code) -> Event {
-        return [id, name, code](IKivEventHandler& h) {
-          h.onUnsubscribeResult(id, name.c_str(), code);
-        };
-      });
+      namedResult(&IKivEventHandler::onUnsubscribeResult, name));
 }
 
 sdk::IStreamChannel* RedisClient::createStreamChannel(const char* channelName, int* errorCode) {

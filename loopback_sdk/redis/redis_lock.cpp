@@ -8,6 +8,7 @@
 #include "loopback_sdk/redis/redis_client.h"
 #include "loopback_sdk/redis/redis_storage.h"
 #include "loopback_sdk/request.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
@@ -21,14 +22,6 @@ namespace {
 
 // The service's code for an acquisition that waits in line.
 constexpr int kServiceWaits = -1;
-
-// Checks shared by every lock operation; 0 when the channel and name are usable.
-int checkLockTarget(const ChannelKey& channel, const std::string& lockName, bool needName) {
-  if (channel.name.empty()) return kInvalidChannelName;
-  if (!isChannelType(channel.type, {kChannelMessage, kChannelStream})) return kInvalidChannelType;
-  if (needName && lockName.empty()) return kInvalidArgument;
-  return kOk;
-}
 
 std::vector<std::string> lockArguments(const ChannelKey& channel, const std::string& lockName,
                                        std::vector<std::string> extra) {
@@ -81,11 +74,7 @@ int RedisLock::onLock(const char* op, const char* channelName, int channelType,
         if (refusal != kOk) return refusal;
         return callWithOwnEvents(client_, op, lockArguments(channel, name, std::move(extra)));
       },
-      [result, channel, name](uint64_t id, int code) -> Event {
-        return [result, id, channel, name, code](IKivEventHandler& h) {
-          (h.*result)(id, channel.name.c_str(), channel.type, name.c_str(), code);
-        };
-      });
+      lockResult(result, channel, name));
 }
 
 int RedisLock::setLock(const char* channelName, int channelType, const char* lockName, uint32_t ttl,
@@ -107,13 +96,7 @@ int RedisLock::getLocks(const char* channelName, int channelType, uint64_t& requ
         if (code == kOk) found = locksOf(data);
         return code;
       },
-      [&found, channel](uint64_t id, int code) -> Event {
-        return [id, channel, locks = std::move(found), code](IKivEventHandler& h) {
-          LocksView view(locks);
-          h.onGetLocksResult(id, channel.name.c_str(), channel.type, view.data(), view.size(),
-                             code);
-        };
-      });
+      locksResult(found, channel));
 }
 
 int RedisLock::removeLock(const char* channelName, int channelType, const char* lockName,

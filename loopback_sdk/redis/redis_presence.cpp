@@ -2,9 +2,9 @@
 
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/owned_records.h"
-#include "loopback_sdk/presence_results.h"
 #include "loopback_sdk/redis/inbox_events.h"
 #include "loopback_sdk/redis/redis_client.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {

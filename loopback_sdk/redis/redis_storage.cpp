@@ -4,6 +4,7 @@
 #include "loopback_sdk/redis/inbox_events.h"
 #include "loopback_sdk/redis/redis_client.h"
 #include "loopback_sdk/request.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
@@ -32,15 +33,6 @@ const WriteKind& kindOf(MetadataOp op) {
   static const WriteKind remove{"remove", &IKivEventHandler::onRemoveChannelMetadataResult,
                                 &IKivEventHandler::onRemoveUserMetadataResult};
   return op == MetadataOp::kUpdate ? update : op == MetadataOp::kRemove ? remove : set;
-}
-
-// Result of a user-metadata request that carries only the user id.
-auto userResult(UserResult callback, const std::string& userId) {
-  return [callback, userId](uint64_t id, int code) -> Event {
-    return [callback, id, userId, code](IKivEventHandler& h) {
-      (h.*callback)(id, userId.c_str(), code);
-    };
-  };
 }
 
 std::string flag(bool value) { return value ? "1" : "0"; }
@@ -109,9 +101,7 @@ int RedisStorage::writeChannel(MetadataOp op, const char* channelName, int chann
   return client_.request(
       requestId, RedisClient::Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (channel.name.empty()) return kInvalidChannelName;
-        if (!isChannelType(channel.type, {kChannelMessage, kChannelStream}))
-          return kInvalidChannelType;
+        if (const int code = checkMetadataChannel(channel)) return code;
         if (!readable) return kInvalidArgument;
         return write(request, channel.type, channel.name, lock);
       },
@@ -134,7 +124,7 @@ int RedisStorage::writeUser(MetadataOp op, const char* userId, const sdk::Metada
         if (!readable) return kInvalidArgument;
         return write(request, kChannelUser, target, "");
       },
-      userResult(kindOf(op).userResult, target));
+      namedResult(kindOf(op).userResult, target));
 }
 
 int RedisStorage::setChannelMetadata(const char* channelName, int channelType,
@@ -167,21 +157,14 @@ int RedisStorage::getChannelMetadata(const char* channelName, int channelType,
   return client_.request(
       requestId, RedisClient::Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (channel.name.empty()) return kInvalidChannelName;
-        if (!isChannelType(channel.type, {kChannelMessage, kChannelStream}))
-          return kInvalidChannelType;
+        if (const int code = checkMetadataChannel(channel)) return code;
         json data;
         const int code = client_.callService(
             "getMetadata", {std::to_string(channel.type), channel.name}, nullptr, &data);
         if (code == kOk) found = metadataOf(data);
         return code;
       },
-      [&found, channel](uint64_t id, int code) -> Event {
-        return [id, channel, data = std::move(found), code](IKivEventHandler& h) {
-          MetadataView view(data);
-          h.onGetChannelMetadataResult(id, channel.name.c_str(), channel.type, view.get(), code);
-        };
-      });
+      channelMetadataResult(found, channel));
 }
 
 int RedisStorage::setUserMetadata(const char* userId, const sdk::Metadata& data,
@@ -212,12 +195,7 @@ int RedisStorage::getUserMetadata(const char* userId, uint64_t& requestId) {
         if (code == kOk) found = metadataOf(data);
         return code;
       },
-      [&found, target](uint64_t id, int code) -> Event {
-        return [id, target, data = std::move(found), code](IKivEventHandler& h) {
-          MetadataView view(data);
-          h.onGetUserMetadataResult(id, target.c_str(), view.get(), code);
-        };
-      });
+      userMetadataResult(found, target));
 }
 
 int RedisStorage::follow(const char* op, const std::string& userId, uint64_t& requestId,
@@ -228,7 +206,7 @@ int RedisStorage::follow(const char* op, const std::string& userId, uint64_t& re
         if (userId.empty()) return kInvalidUserId;
         return client_.callService(op, {userId}, &followUps);
       },
-      userResult(callback, userId));
+      namedResult(callback, userId));
 }
 
 int RedisStorage::subscribeUserMetadata(const char* userId, uint64_t& requestId) {

@@ -1,0 +1,167 @@
+// What both backends' requests share: the checks of their inputs and the
+// result events they answer with (client, presence, storage, locks).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "loopback_sdk/channel_key.h"
+#include "loopback_sdk/error_codes.h"
+#include "loopback_sdk/event_dispatcher.h"
+#include "loopback_sdk/owned_records.h"
+#include "loopback_sdk/sdk_constants.h"
+
+namespace velmo {
+namespace quon {
+namespace kiv {
+namespace loopback {
+
+using UserListCallback = void (sdk::IKivEventHandler::*)(uint64_t, const sdk::UserState*, size_t,
+                                                         const char*, int);
+using ChannelListCallback = void (sdk::IKivEventHandler::*)(uint64_t, const sdk::ChannelInfo*,
+                                                            size_t, int);
+
+// Presence lives in message and stream channels.
+inline int checkPresenceChannel(const ChannelKey& channel) {
+  if (channel.name.empty()) return kInvalidChannelName;
+  if (channel.type != kChannelMessage && channel.type != kChannelStream) return kInvalidChannelType;
+  return kOk;
+}
+
+// A page marker is the decimal offset of the page's first user.
+inline bool readPresencePage(const char* page, size_t& offset) {
+  offset = 0;
+  if (!page || !*page) return true;
+  for (const char* c = page; *c; ++c) {
+    if (*c < '0' || *c > '9' || offset > 100000000) return false;
+    offset = offset * 10 + static_cast<size_t>(*c - '0');
+  }
+  return true;
+}
+
+// The result builders take the request's lists by reference: they are filled
+// by the body, which runs before the result is made.
+inline auto plainResult(void (sdk::IKivEventHandler::*callback)(uint64_t, int)) {
+  return [callback](uint64_t id, int code) -> Event {
+    return [callback, id, code](sdk::IKivEventHandler& h) { (h.*callback)(id, code); };
+  };
+}
+
+inline auto userListResult(UserListCallback callback, std::vector<UserStateCopy>& users,
+                           std::string& nextPage) {
+  return [&users, &nextPage, callback](uint64_t id, int code) -> Event {
+    return [callback, id, list = std::move(users), next = std::move(nextPage),
+            code](sdk::IKivEventHandler& h) {
+      UserStatesView view(list);
+      (h.*callback)(id, view.data(), view.size(), next.c_str(), code);
+    };
+  };
+}
+
+inline auto channelListResult(ChannelListCallback callback, std::vector<ChannelCopy>& channels) {
+  return [&channels, callback](uint64_t id, int code) -> Event {
+    return [callback, id, list = std::move(channels), code](sdk::IKivEventHandler& h) {
+      ChannelsView view(list);
+      (h.*callback)(id, view.data(), view.size(), code);
+    };
+  };
+}
+
+inline auto stateResult(UserStateCopy& found) {
+  return [&found](uint64_t id, int code) -> Event {
+    return [id, user = std::move(found), code](sdk::IKivEventHandler& h) {
+      const std::vector<UserStateCopy> one{user};
+      UserStatesView view(one);
+      h.onPresenceGetStateResult(id, *view.data(), code);
+    };
+  };
+}
+
+// Client.
+using ChannelCallback = void (sdk::IKivEventHandler::*)(uint64_t, const char*, int);
+
+inline int checkPublish(const char* channelName, const char* message, size_t length,
+                        int channelType) {
+  if (!channelName || !*channelName) return kInvalidChannelName;
+  if (channelType != kChannelMessage && channelType != kChannelUser) return kInvalidChannelType;
+  if (!message && length > 0) return kInvalidArgument;
+  if (length > kMaxPayloadBytes) return kMessageTooLarge;
+  return kOk;
+}
+
+// A result naming one text: a channel (subscribe) or a user (user metadata).
+inline auto namedResult(ChannelCallback callback, std::string name) {
+  return [callback, name](uint64_t id, int code) -> Event {
+    return [callback, id, name, code](sdk::IKivEventHandler& h) {
+      (h.*callback)(id, name.c_str(), code);
+    };
+  };
+}
+
+inline auto renewTokenResult() {
+  return [](uint64_t id, int code) -> Event {
+    return [id, code](sdk::IKivEventHandler& h) {
+      h.onRenewTokenResult(id, kServerMessage, "", code);
+    };
+  };
+}
+
+// Locks live in message and stream channels; 0 when the channel and name are usable.
+inline int checkLockTarget(const ChannelKey& channel, const std::string& lockName, bool needName) {
+  if (channel.name.empty()) return kInvalidChannelName;
+  if (channel.type != kChannelMessage && channel.type != kChannelStream) return kInvalidChannelType;
+  if (needName && lockName.empty()) return kInvalidArgument;
+  return kOk;
+}
+
+using LockCallback = void (sdk::IKivEventHandler::*)(uint64_t, const char*, int, const char*, int);
+
+inline auto lockResult(LockCallback callback, const ChannelKey& channel,
+                       const std::string& lockName) {
+  return [callback, channel, lockName](uint64_t id, int code) -> Event {
+    return [callback, id, channel, lockName, code](sdk::IKivEventHandler& h) {
+      (h.*callback)(id, channel.name.c_str(), channel.type, lockName.c_str(), code);
+    };
+  };
+}
+
+inline auto locksResult(std::vector<LockCopy>& found, const ChannelKey& channel) {
+  return [&found, channel](uint64_t id, int code) -> Event {
+    return [id, channel, locks = std::move(found), code](sdk::IKivEventHandler& h) {
+      LocksView view(locks);
+      h.onGetLocksResult(id, channel.name.c_str(), channel.type, view.data(), view.size(), code);
+    };
+  };
+}
+
+// Storage.
+inline int checkMetadataChannel(const ChannelKey& channel) {
+  if (channel.name.empty()) return kInvalidChannelName;
+  if (channel.type != kChannelMessage && channel.type != kChannelStream) return kInvalidChannelType;
+  return kOk;
+}
+
+inline auto channelMetadataResult(MetadataCopy& found, const ChannelKey& channel) {
+  return [&found, channel](uint64_t id, int code) -> Event {
+    return [id, channel, data = std::move(found), code](sdk::IKivEventHandler& h) {
+      MetadataView view(data);
+      h.onGetChannelMetadataResult(id, channel.name.c_str(), channel.type, view.get(), code);
+    };
+  };
+}
+
+inline auto userMetadataResult(MetadataCopy& found, const std::string& userId) {
+  return [&found, userId](uint64_t id, int code) -> Event {
+    return [id, userId, data = std::move(found), code](sdk::IKivEventHandler& h) {
+      MetadataView view(data);
+      h.onGetUserMetadataResult(id, userId.c_str(), view.get(), code);
+    };
+  };
+}
+
+}  // namespace loopback
+}  // namespace kiv
+}  // namespace quon
+}  // namespace velmo
