@@ -6,6 +6,7 @@
 #include "loopback_sdk/channel_flows.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/request.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
@@ -15,34 +16,6 @@ namespace loopback {
 using sdk::IKivEventHandler;
 
 namespace {
-
-// Result of a request that names the channel and the topic only.
-auto topicResult(void (IKivEventHandler::*callback)(uint64_t, const char*, const char*, int),
-                 const std::string& channel, const std::string& topic) {
-  return [callback, channel, topic](uint64_t id, int code) -> Event {
-    return [callback, id, channel, topic, code](IKivEventHandler& h) {
-      (h.*callback)(id, channel.c_str(), topic.c_str(), code);
-    };
-  };
-}
-
-// Result of a join or leave of the channel (it names the user).
-auto memberResult(void (IKivEventHandler::*callback)(uint64_t, const char*, const char*, int),
-                  const std::string& channel, const std::string& userId) {
-  return topicResult(callback, channel, userId);
-}
-
-// Result of a topic join or leave, which names the user, topic and meta.
-auto topicMembershipResult(void (IKivEventHandler::*callback)(uint64_t, const char*, const char*,
-                                                              const char*, const char*, int),
-                           const std::string& channel, const std::string& userId,
-                           const std::string& topic, const std::string& meta) {
-  return [callback, channel, &userId, topic, &meta](uint64_t id, int code) -> Event {
-    return [callback, id, channel, userId, topic, meta, code](IKivEventHandler& h) {
-      (h.*callback)(id, channel.c_str(), userId.c_str(), topic.c_str(), meta.c_str(), code);
-    };
-  };
-}
 
 // The requester must have joined the channel (and named a topic when one is needed).
 int checkJoined(Request& r, const ChannelKey& channel, const std::string* topic) {
@@ -85,7 +58,7 @@ int LoopbackStreamChannel::join(const sdk::JoinChannelOptions& options, uint64_t
         return kOk;
       },
       [&userId, this](uint64_t id, int code) -> Event {
-        return memberResult(&IKivEventHandler::onJoinResult, name_, userId)(id, code);
+        return channelTextResult(&IKivEventHandler::onJoinResult, name_, userId)(id, code);
       });
 }
 
@@ -99,7 +72,7 @@ int LoopbackStreamChannel::leave(uint64_t& requestId) {
         return exitChannel(r.state, r.client.id, channel) ? kOk : kNotInChannel;
       },
       [&userId, this](uint64_t id, int code) -> Event {
-        return memberResult(&IKivEventHandler::onLeaveResult, name_, userId)(id, code);
+        return channelTextResult(&IKivEventHandler::onLeaveResult, name_, userId)(id, code);
       });
 }
 
@@ -107,11 +80,7 @@ int LoopbackStreamChannel::renewToken(const char* token, uint64_t& requestId) {
   const std::string channel = name_;
   return request(
       requestId, [&](Request&) -> int { return token && *token ? kOk : kInvalidToken; },
-      [channel](uint64_t id, int code) -> Event {
-        return [id, channel, code](IKivEventHandler& h) {
-          h.onRenewTokenResult(id, kServerStream, channel.c_str(), code);
-        };
-      });
+      renewTokenResult(kServerStream, channel));
 }
 
 int LoopbackStreamChannel::joinTopic(const char* topic, const sdk::JoinTopicOptions& options,
@@ -131,7 +100,7 @@ int LoopbackStreamChannel::joinTopic(const char* topic, const sdk::JoinTopicOpti
                       topicEvent(kTopicRemoteJoin, name_, userId, {joined}, r.state.timestamp()));
         return kOk;
       },
-      topicMembershipResult(&IKivEventHandler::onJoinTopicResult, name_, userId, topicName, meta));
+      membershipResult(&IKivEventHandler::onJoinTopicResult, name_, userId, topicName, meta));
 }
 
 int LoopbackStreamChannel::leaveTopic(const char* topic, uint64_t& requestId) {
@@ -150,7 +119,7 @@ int LoopbackStreamChannel::leaveTopic(const char* topic, uint64_t& requestId) {
                       topicEvent(kTopicRemoteLeave, name_, userId, {left}, r.state.timestamp()));
         return kOk;
       },
-      topicMembershipResult(&IKivEventHandler::onLeaveTopicResult, name_, userId, topicName, meta));
+      membershipResult(&IKivEventHandler::onLeaveTopicResult, name_, userId, topicName, meta));
 }
 
 int LoopbackStreamChannel::publishTopicMessage(const char* topic, const char* message,
@@ -178,7 +147,7 @@ int LoopbackStreamChannel::publishTopicMessage(const char* topic, const char* me
           r.state.clients.notify(recipient, event);
         return kOk;
       },
-      topicResult(&IKivEventHandler::onPublishTopicMessageResult, name_, topicName));
+      channelTextResult(&IKivEventHandler::onPublishTopicMessageResult, name_, topicName));
 }
 
 int LoopbackStreamChannel::subscribeTopic(const char* topic, const sdk::TopicOptions& options,
@@ -220,7 +189,7 @@ int LoopbackStreamChannel::unsubscribeTopic(const char* topic, const sdk::TopicO
                    ? kOk
                    : kTopicNotSubscribed;
       },
-      topicResult(&IKivEventHandler::onUnsubscribeTopicResult, name_, topicName));
+      channelTextResult(&IKivEventHandler::onUnsubscribeTopicResult, name_, topicName));
 }
 
 int LoopbackStreamChannel::getSubscribedUserList(const char* topic, uint64_t& requestId) {
@@ -234,19 +203,11 @@ int LoopbackStreamChannel::getSubscribedUserList(const char* topic, uint64_t& re
         users = r.state.topics.subscribedUsers(name_, topicName, r.client.id);
         return kOk;
       },
-      [&, this](uint64_t id, int code) -> Event {
-        return
-            [id, channel = name_, topicName, list = std::move(users), code](IKivEventHandler& h) {
-              StringsView view(list);
-              h.onGetSubscribedUserListResult(id, channel.c_str(), topicName.c_str(),
-                                              view.userList(), code);
-            };
-      });
+      subscribedUsersResult(name_, topicName, users));
 }
 
 int LoopbackStreamChannel::setParameters(const char* parameters) {
-  if (!parameters) return kInvalidParameters;
-  return nlohmann::json::parse(parameters, nullptr, false).is_object() ? kOk : kInvalidParameters;
+  return checkStreamParameters(parameters);
 }
 
 int LoopbackStreamChannel::release() {

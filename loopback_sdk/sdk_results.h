@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
@@ -100,10 +101,11 @@ inline auto namedResult(ChannelCallback callback, std::string name) {
   };
 }
 
-inline auto renewTokenResult() {
-  return [](uint64_t id, int code) -> Event {
-    return [id, code](sdk::IKivEventHandler& h) {
-      h.onRenewTokenResult(id, kServerMessage, "", code);
+// The client's (server type message) or a stream channel's (named) token renewal.
+inline auto renewTokenResult(int serverType = kServerMessage, std::string channel = "") {
+  return [serverType, channel](uint64_t id, int code) -> Event {
+    return [id, serverType, channel, code](sdk::IKivEventHandler& h) {
+      h.onRenewTokenResult(id, serverType, channel.c_str(), code);
     };
   };
 }
@@ -159,6 +161,50 @@ inline auto userMetadataResult(MetadataCopy& found, const std::string& userId) {
       h.onGetUserMetadataResult(id, userId.c_str(), view.get(), code);
     };
   };
+}
+
+// Stream channels.
+using ChannelTextCallback = void (sdk::IKivEventHandler::*)(uint64_t, const char*, const char*,
+                                                            int);
+using MembershipCallback = void (sdk::IKivEventHandler::*)(uint64_t, const char*, const char*,
+                                                           const char*, const char*, int);
+
+// A result naming the channel and one more text (topic or user), read when
+// the result is made (after the body).
+inline auto channelTextResult(ChannelTextCallback callback, const std::string& channel,
+                              const std::string& second) {
+  return [callback, channel, &second](uint64_t id, int code) -> Event {
+    return [callback, id, channel, second, code](sdk::IKivEventHandler& h) {
+      (h.*callback)(id, channel.c_str(), second.c_str(), code);
+    };
+  };
+}
+
+// A topic join or leave: the user, topic and meta (user and meta read after the body).
+inline auto membershipResult(MembershipCallback callback, const std::string& channel,
+                             const std::string& userId, const std::string& topic,
+                             const std::string& meta) {
+  return [callback, channel, &userId, topic, &meta](uint64_t id, int code) -> Event {
+    return [callback, id, channel, userId, topic, meta, code](sdk::IKivEventHandler& h) {
+      (h.*callback)(id, channel.c_str(), userId.c_str(), topic.c_str(), meta.c_str(), code);
+    };
+  };
+}
+
+inline auto subscribedUsersResult(const std::string& channel, const std::string& topic,
+                                  std::vector<std::string>& users) {
+  return [channel, topic, &users](uint64_t id, int code) -> Event {
+    return [id, channel, topic, list = std::move(users), code](sdk::IKivEventHandler& h) {
+      StringsView view(list);
+      h.onGetSubscribedUserListResult(id, channel.c_str(), topic.c_str(), view.userList(), code);
+    };
+  };
+}
+
+// A stream channel's setParameters accepts any JSON object and changes nothing.
+inline int checkStreamParameters(const char* parameters) {
+  if (!parameters) return kInvalidParameters;
+  return nlohmann::json::parse(parameters, nullptr, false).is_object() ? kOk : kInvalidParameters;
 }
 
 }  // namespace loopback

@@ -11,6 +11,7 @@
 #include "loopback_sdk/redis/inbox_events.h"
 #include "loopback_sdk/redis/redis_client.h"
 #include "loopback_sdk/sdk_constants.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
@@ -64,31 +65,6 @@ std::optional<Event> readTopicMessage(const json& event) {
 
 const bool kindsAdded = addServiceEventKind("topic", readTopicEvent) &&
                         addServiceEventKind("topicMessage", readTopicMessage);
-
-using Callback = void (IKivEventHandler::*)(uint64_t, const char*, const char*, int);
-using MembershipCallback = void (IKivEventHandler::*)(uint64_t, const char*, const char*,
-                                                      const char*, const char*, int);
-
-// Result of a request that names the channel and one more text (topic or user),
-// read when the result is made (after the body).
-auto namedResult(Callback callback, const std::string& channel, const std::string& second) {
-  return [callback, channel, &second](uint64_t id, int code) -> Event {
-    return [callback, id, channel, second, code](IKivEventHandler& h) {
-      (h.*callback)(id, channel.c_str(), second.c_str(), code);
-    };
-  };
-}
-
-// Result of a topic join or leave: the user, topic and meta.
-auto membershipResult(MembershipCallback callback, const std::string& channel,
-                      const std::string& userId, const std::string& topic,
-                      const std::string& meta) {
-  return [callback, channel, &userId, topic, &meta](uint64_t id, int code) -> Event {
-    return [callback, id, channel, userId, topic, meta, code](IKivEventHandler& h) {
-      (h.*callback)(id, channel.c_str(), userId.c_str(), topic.c_str(), meta.c_str(), code);
-    };
-  };
-}
 
 // The join options as member flags of the shared service.
 std::string flagsOf(const sdk::JoinChannelOptions& options) {
@@ -149,7 +125,7 @@ int RedisStreamChannel::join(const sdk::JoinChannelOptions& options, uint64_t& r
         userId = client.userId();
         return client.callService("streamJoin", {name_, flagsOf(options)}, &followUps);
       },
-      namedResult(&IKivEventHandler::onJoinResult, name_, userId));
+      channelTextResult(&IKivEventHandler::onJoinResult, name_, userId));
 }
 
 int RedisStreamChannel::leave(uint64_t& requestId) {
@@ -160,7 +136,7 @@ int RedisStreamChannel::leave(uint64_t& requestId) {
         userId = client.userId();
         return client.callService("streamLeave", {name_});
       },
-      namedResult(&IKivEventHandler::onLeaveResult, name_, userId));
+      channelTextResult(&IKivEventHandler::onLeaveResult, name_, userId));
 }
 
 int RedisStreamChannel::renewToken(const char* token, uint64_t& requestId) {
@@ -170,11 +146,7 @@ int RedisStreamChannel::renewToken(const char* token, uint64_t& requestId) {
       [&](RedisClient&, std::vector<Event>&) -> int {
         return token && *token ? kOk : kInvalidToken;
       },
-      [channel](uint64_t id, int code) -> Event {
-        return [id, channel, code](IKivEventHandler& h) {
-          h.onRenewTokenResult(id, kServerStream, channel.c_str(), code);
-        };
-      });
+      renewTokenResult(kServerStream, channel));
 }
 
 int RedisStreamChannel::joinTopic(const char* topic, const sdk::JoinTopicOptions& options,
@@ -227,7 +199,7 @@ int RedisStreamChannel::publishTopicMessage(const char* topic, const char* messa
              text(option.customType), std::to_string(option.sendTs),
              refusal == kOk && length > 0 ? std::string(message, length) : std::string()});
       },
-      namedResult(&IKivEventHandler::onPublishTopicMessageResult, name_, topicName));
+      channelTextResult(&IKivEventHandler::onPublishTopicMessageResult, name_, topicName));
 }
 
 int RedisStreamChannel::subscribeTopic(const char* topic, const sdk::TopicOptions& options,
@@ -270,7 +242,7 @@ int RedisStreamChannel::unsubscribeTopic(const char* topic, const sdk::TopicOpti
         if (topicName.empty()) return kInvalidArgument;
         return client.callService("streamUnsubscribe", topicArguments(name_, topicName, options));
       },
-      namedResult(&IKivEventHandler::onUnsubscribeTopicResult, name_, topicName));
+      channelTextResult(&IKivEventHandler::onUnsubscribeTopicResult, name_, topicName));
 }
 
 int RedisStreamChannel::getSubscribedUserList(const char* topic, uint64_t& requestId) {
@@ -286,19 +258,11 @@ int RedisStreamChannel::getSubscribedUserList(const char* topic, uint64_t& reque
         if (code == kOk) users = stringsOf(data);
         return code;
       },
-      [&, this](uint64_t id, int code) -> Event {
-        return
-            [id, channel = name_, topicName, list = std::move(users), code](IKivEventHandler& h) {
-              StringsView view(list);
-              h.onGetSubscribedUserListResult(id, channel.c_str(), topicName.c_str(),
-                                              view.userList(), code);
-            };
-      });
+      subscribedUsersResult(name_, topicName, users));
 }
 
 int RedisStreamChannel::setParameters(const char* parameters) {
-  if (!parameters) return kInvalidParameters;
-  return json::parse(parameters, nullptr, false).is_object() ? kOk : kInvalidParameters;
+  return checkStreamParameters(parameters);
 }
 
 int RedisStreamChannel::release() {
