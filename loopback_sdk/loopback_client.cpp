@@ -5,6 +5,7 @@
 
 #include "loopback_sdk/channel_flows.h"
 #include "loopback_sdk/client_parameters.h"
+#include "loopback_sdk/ids.h"
 #include "loopback_sdk/loopback_stream_channel.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/request.h"
@@ -51,7 +52,7 @@ LoopbackClient* LoopbackClient::create(const sdk::KivConfig* config, int* errorC
   if (!config->userId || !*config->userId) return fail(kInvalidUserId);
   try {
     Service& service = Service::instance();
-    auto* client = new LoopbackClient(service.newClientId(), config->eventHandler);
+    auto* client = new LoopbackClient(nextClientId(), config->eventHandler);
     service.clientCreated();
     service.locked([&](ServiceState& state) {
       state.clients.add(client->id_, config->appId, config->userId, &client->dispatcher_);

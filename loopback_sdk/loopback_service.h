@@ -4,7 +4,6 @@
 // lock is held.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -35,9 +34,6 @@ class Service {
   // with the lock held.
   void after(std::chrono::milliseconds delay, std::function<void(ServiceState&)> task);
 
-  uint64_t newClientId() { return ++lastClientId_; }
-  // Needs no lock (the id counter is atomic).
-  uint64_t newRequestId() { return state_.newRequestId(); }
   // The timer thread runs while at least one client exists.
   void clientCreated();
   void clientReleased();
@@ -51,7 +47,6 @@ class Service {
   Scheduler scheduler_;
   std::mutex lifecycleMutex_;
   size_t liveClients_ = 0;
-  std::atomic<uint64_t> lastClientId_{0};
 };
 
 }  // namespace loopback

@@ -12,6 +12,7 @@
 
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/event_dispatcher.h"
+#include "loopback_sdk/ids.h"
 #include "loopback_sdk/loopback_service.h"
 
 namespace velmo {
@@ -43,7 +44,7 @@ int runRequest(const uint64_t& clientId, uint64_t& requestId, Need need, Body&& 
                Result&& result, const ClientGoneReplies& whenClientGone = {}) {
   try {
     return Service::instance().locked([&](ServiceState& state) {
-      const uint64_t id = state.newRequestId();
+      const uint64_t id = nextRequestId();
       requestId = id;
       int code = state.clients.admit(clientId, need);
       ClientRecord* client = state.clients.find(clientId);

@@ -2,7 +2,6 @@
 // service's lock (see loopback_service.h).
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <set>
 
@@ -27,9 +26,6 @@ struct ServiceState {
   ServiceState(const ServiceState&) = delete;
   ServiceState& operator=(const ServiceState&) = delete;
 
-  // Unique and increasing in the process; atomic so that clients of the
-  // Redis backend take ids without the service lock.
-  uint64_t newRequestId() { return ++lastRequestId; }
   // Milliseconds since the epoch, strictly increasing, so stored messages are
   // ordered and history pages never split two messages with one time stamp.
   uint64_t timestamp();
@@ -43,7 +39,6 @@ struct ServiceState {
   // Stream channels whose client was released before them; freed by their own release.
   std::set<LoopbackStreamChannel*> orphanChannels;
   uint32_t ttlUnitMs = kDefaultTtlUnitMs;
-  std::atomic<uint64_t> lastRequestId{0};
   uint64_t lastTimestamp = 0;
 };
 

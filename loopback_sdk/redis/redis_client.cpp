@@ -7,6 +7,7 @@
 
 #include "loopback_sdk/client_parameters.h"
 #include "loopback_sdk/error_codes.h"
+#include "loopback_sdk/ids.h"
 #include "loopback_sdk/loopback_service.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/owned_records.h"
@@ -69,8 +70,8 @@ RedisClient* RedisClient::create(const sdk::KivConfig* config, const std::string
   }
   try {
     Service& service = Service::instance();
-    auto* client = new RedisClient(service.newClientId(), RedisHub::forAddress(parsed),
-                                   config->appId, config->userId, config->eventHandler);
+    auto* client = new RedisClient(nextClientId(), RedisHub::forAddress(parsed), config->appId,
+                                   config->userId, config->eventHandler);
     // Keeps the timer thread (reconnection after an injected drop) running.
     service.clientCreated();
     client->hub_.attach(client->id_, client);
@@ -141,7 +142,7 @@ int RedisClient::request(uint64_t& requestId, Need need, const Body& body,
                          const ResultEvent& result) {
   try {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    const uint64_t id = Service::instance().newRequestId();
+    const uint64_t id = nextRequestId();
     requestId = id;
     int code = kOk;
     if (failNextRequests_ > 0) {

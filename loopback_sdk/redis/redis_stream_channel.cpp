@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "loopback_sdk/error_codes.h"
+#include "loopback_sdk/ids.h"
 #include "loopback_sdk/loopback_service.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/owned_records.h"
@@ -105,7 +106,7 @@ int RedisStreamChannel::request(uint64_t& requestId, const Body& body, const Res
           requestId, RedisClient::Need::kConnection,
           [&](std::vector<Event>& followUps) { return body(*client, followUps); }, result);
     }
-    const uint64_t id = Service::instance().newRequestId();
+    const uint64_t id = nextRequestId();
     requestId = id;
     // Made on the first request after the client went.
     if (!clientGoneReplies_ && handler_)
