@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "loopback_sdk/channel_flows.h"
+#include "loopback_sdk/in_process/channel_flows.h"
 #include "loopback_sdk/loopback_service.h"
 #include "loopback_sdk/notices.h"
 

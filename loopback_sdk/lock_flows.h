@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "loopback_sdk/lock_table.h"
-#include "loopback_sdk/service_state.h"
+#include "loopback_sdk/in_process/lock_table.h"
+#include "loopback_sdk/in_process/service_state.h"
 
 namespace velmo {
 namespace quon {

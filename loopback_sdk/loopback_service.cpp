@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "loopback_sdk/loopback_stream_channel.h"
+#include "loopback_sdk/in_process/loopback_stream_channel.h"
 
 namespace velmo {
 namespace quon {

@@ -2,7 +2,7 @@
 #include <cstdlib>
 
 #include "loopback_sdk/error_codes.h"
-#include "loopback_sdk/loopback_client.h"
+#include "loopback_sdk/in_process/loopback_client.h"
 #include "velmo_kiv_sdk/velmo_kiv_sdk.h"
 #ifdef VELMO_LOOPBACK_WITH_REDIS
 #include "loopback_sdk/redis/redis_client.h"

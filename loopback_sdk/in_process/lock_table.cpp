@@ -1,4 +1,4 @@
-#include "loopback_sdk/lock_table.h"
+#include "loopback_sdk/in_process/lock_table.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "loopback_sdk/session_flows.h"
+#include "loopback_sdk/in_process/session_flows.h"
 
 #include <chrono>
 
-#include "loopback_sdk/channel_flows.h"
+#include "loopback_sdk/in_process/channel_flows.h"
 #include "loopback_sdk/lock_flows.h"
 #include "loopback_sdk/loopback_service.h"
 #include "loopback_sdk/notices.h"

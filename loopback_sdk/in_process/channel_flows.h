@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "loopback_sdk/channel_members.h"
+#include "loopback_sdk/in_process/channel_members.h"
 #include "loopback_sdk/request.h"
 
 namespace velmo {

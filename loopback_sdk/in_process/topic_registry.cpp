@@ -1,4 +1,4 @@
-#include "loopback_sdk/topic_registry.h"
+#include "loopback_sdk/in_process/topic_registry.h"
 
 #include <algorithm>
 

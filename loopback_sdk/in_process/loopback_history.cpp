@@ -1,4 +1,4 @@
-#include "loopback_sdk/loopback_history.h"
+#include "loopback_sdk/in_process/loopback_history.h"
 
 #include "loopback_sdk/request.h"
 

@@ -5,10 +5,10 @@
 #include <cstdint>
 
 #include "loopback_sdk/event_dispatcher.h"
-#include "loopback_sdk/loopback_history.h"
-#include "loopback_sdk/loopback_lock.h"
-#include "loopback_sdk/loopback_presence.h"
-#include "loopback_sdk/loopback_storage.h"
+#include "loopback_sdk/in_process/loopback_history.h"
+#include "loopback_sdk/in_process/loopback_lock.h"
+#include "loopback_sdk/in_process/loopback_presence.h"
+#include "loopback_sdk/in_process/loopback_storage.h"
 #include "loopback_sdk/sdk_namespace.h"
 
 namespace velmo {

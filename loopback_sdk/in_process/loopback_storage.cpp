@@ -1,6 +1,6 @@
-#include "loopback_sdk/loopback_storage.h"
+#include "loopback_sdk/in_process/loopback_storage.h"
 
-#include "loopback_sdk/channel_flows.h"
+#include "loopback_sdk/in_process/channel_flows.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/request.h"
 #include "loopback_sdk/sdk_results.h"

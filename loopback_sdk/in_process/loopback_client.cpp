@@ -1,16 +1,16 @@
-#include "loopback_sdk/loopback_client.h"
+#include "loopback_sdk/in_process/loopback_client.h"
 
 #include <memory>
 #include <new>
 
-#include "loopback_sdk/channel_flows.h"
 #include "loopback_sdk/client_parameters.h"
 #include "loopback_sdk/ids.h"
-#include "loopback_sdk/loopback_stream_channel.h"
+#include "loopback_sdk/in_process/channel_flows.h"
+#include "loopback_sdk/in_process/loopback_stream_channel.h"
+#include "loopback_sdk/in_process/session_flows.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/request.h"
 #include "loopback_sdk/sdk_results.h"
-#include "loopback_sdk/session_flows.h"
 
 namespace velmo {
 namespace quon {

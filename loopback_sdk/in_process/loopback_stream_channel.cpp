@@ -1,9 +1,9 @@
-#include "loopback_sdk/loopback_stream_channel.h"
+#include "loopback_sdk/in_process/loopback_stream_channel.h"
 
 #include <memory>
 #include <nlohmann/json.hpp>
 
-#include "loopback_sdk/channel_flows.h"
+#include "loopback_sdk/in_process/channel_flows.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/request.h"
 #include "loopback_sdk/sdk_results.h"

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <set>
 
-#include "loopback_sdk/channel_members.h"
-#include "loopback_sdk/client_registry.h"
 #include "loopback_sdk/history_store.h"
-#include "loopback_sdk/lock_table.h"
+#include "loopback_sdk/in_process/channel_members.h"
+#include "loopback_sdk/in_process/client_registry.h"
+#include "loopback_sdk/in_process/lock_table.h"
+#include "loopback_sdk/in_process/topic_registry.h"
 #include "loopback_sdk/metadata_store.h"
 #include "loopback_sdk/sdk_constants.h"
-#include "loopback_sdk/topic_registry.h"
 
 namespace velmo {
 namespace quon {

@@ -1,4 +1,4 @@
-#include "loopback_sdk/loopback_lock.h"
+#include "loopback_sdk/in_process/loopback_lock.h"
 
 #include "loopback_sdk/lock_flows.h"
 #include "loopback_sdk/notices.h"

@@ -1,4 +1,4 @@
-#include "loopback_sdk/channel_members.h"
+#include "loopback_sdk/in_process/channel_members.h"
 
 #include <algorithm>
 #include <set>

@@ -1,4 +1,4 @@
-#include "loopback_sdk/channel_flows.h"
+#include "loopback_sdk/in_process/channel_flows.h"
 
 #include "loopback_sdk/notices.h"
 

@@ -1,4 +1,4 @@
-#include "loopback_sdk/client_registry.h"
+#include "loopback_sdk/in_process/client_registry.h"
 
 #include <utility>
 

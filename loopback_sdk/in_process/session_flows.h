@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "loopback_sdk/service_state.h"
+#include "loopback_sdk/in_process/service_state.h"
 
 namespace velmo {
 namespace quon {
