@@ -129,6 +129,25 @@ ChannelsView::ChannelsView(const std::vector<ChannelCopy>& channels) {
   }
 }
 
+bool readMetadataWrite(MetadataOp op, const sdk::Metadata& data,
+                       const sdk::MetadataOptions& options, MetadataWrite& write) {
+  if (data.itemCount > 0 && !data.items) return false;
+  write.op = op;
+  write.majorRevision = data.majorRevision;
+  write.recordTs = options.recordTs;
+  write.recordUserId = options.recordUserId;
+  for (size_t i = 0; i < data.itemCount; ++i) {
+    const sdk::MetadataItem& item = data.items[i];
+    if (!item.key || !*item.key) return false;
+    ItemCopy copy;
+    copy.key = item.key;
+    copy.value = text(item.value);
+    copy.revision = item.revision;
+    write.items.push_back(std::move(copy));
+  }
+  return true;
+}
+
 }  // namespace loopback
 }  // namespace kiv
 }  // namespace quon

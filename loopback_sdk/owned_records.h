@@ -163,6 +163,27 @@ class ChannelsView {
   std::vector<sdk::ChannelInfo> infos_;
 };
 
+// A page of history, as both backends answer it.
+struct HistoryPage {
+  std::vector<MessageCopy> messages;  // newest first
+  uint64_t newStart = 0;              // 0 when nothing older is left in the range
+};
+
+enum class MetadataOp { kSet, kUpdate, kRemove };
+
+// One write as the caller asked for it, copied out of the SDK records.
+struct MetadataWrite {
+  MetadataOp op = MetadataOp::kSet;
+  int64_t majorRevision = -1;   // negative: no check
+  std::vector<ItemCopy> items;  // revision negative: no check
+  bool recordTs = false;
+  bool recordUserId = false;
+};
+
+// Copies the request; false when the item list is malformed.
+bool readMetadataWrite(MetadataOp op, const sdk::Metadata& data,
+                       const sdk::MetadataOptions& options, MetadataWrite& write);
+
 }  // namespace loopback
 }  // namespace kiv
 }  // namespace quon

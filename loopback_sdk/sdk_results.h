@@ -2,6 +2,7 @@
 // result events they answer with (client, presence, storage, locks).
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -80,6 +81,9 @@ inline auto stateResult(UserStateCopy& found) {
   };
 }
 
+// A request body's answer when the result is sent later (a waiting lock acquisition).
+constexpr int kAnswerLater = INT_MIN;
+
 // Client.
 using ChannelCallback = void (sdk::IKivEventHandler::*)(uint64_t, const char*, int);
 
@@ -135,6 +139,15 @@ inline auto locksResult(std::vector<LockCopy>& found, const ChannelKey& channel)
       LocksView view(locks);
       h.onGetLocksResult(id, channel.name.c_str(), channel.type, view.data(), view.size(), code);
     };
+  };
+}
+
+// The result event of an acquisition (answered at once or once granted).
+inline Event acquireResult(uint64_t requestId, const ChannelKey& channel,
+                           const std::string& lockName, int code, const std::string& details) {
+  return [requestId, channel, lockName, code, details](sdk::IKivEventHandler& handler) {
+    handler.onAcquireLockResult(requestId, channel.name.c_str(), channel.type, lockName.c_str(),
+                                code, details.c_str());
   };
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "loopback_sdk/in_process/channel_members.h"
-#include "loopback_sdk/request.h"
+#include "loopback_sdk/in_process/request.h"
 
 namespace velmo {
 namespace quon {

@@ -7,9 +7,9 @@
 #include "loopback_sdk/ids.h"
 #include "loopback_sdk/in_process/channel_flows.h"
 #include "loopback_sdk/in_process/loopback_stream_channel.h"
+#include "loopback_sdk/in_process/request.h"
 #include "loopback_sdk/in_process/session_flows.h"
 #include "loopback_sdk/notices.h"
-#include "loopback_sdk/request.h"
 #include "loopback_sdk/sdk_results.h"
 
 namespace velmo {

@@ -1,6 +1,6 @@
 #include "loopback_sdk/in_process/loopback_history.h"
 
-#include "loopback_sdk/request.h"
+#include "loopback_sdk/in_process/request.h"
 
 namespace velmo {
 namespace quon {

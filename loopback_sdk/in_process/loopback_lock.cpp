@@ -1,8 +1,8 @@
 #include "loopback_sdk/in_process/loopback_lock.h"
 
-#include "loopback_sdk/lock_flows.h"
+#include "loopback_sdk/in_process/lock_flows.h"
+#include "loopback_sdk/in_process/request.h"
 #include "loopback_sdk/notices.h"
-#include "loopback_sdk/request.h"
 #include "loopback_sdk/sdk_results.h"
 
 namespace velmo {

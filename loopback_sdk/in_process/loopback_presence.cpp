@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "loopback_sdk/in_process/channel_flows.h"
+#include "loopback_sdk/in_process/request.h"
 #include "loopback_sdk/notices.h"
-#include "loopback_sdk/request.h"
 #include "loopback_sdk/sdk_results.h"
 
 namespace velmo {

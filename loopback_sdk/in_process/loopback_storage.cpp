@@ -1,8 +1,8 @@
 #include "loopback_sdk/in_process/loopback_storage.h"
 
 #include "loopback_sdk/in_process/channel_flows.h"
+#include "loopback_sdk/in_process/request.h"
 #include "loopback_sdk/notices.h"
-#include "loopback_sdk/request.h"
 #include "loopback_sdk/sdk_results.h"
 
 namespace velmo {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "loopback_sdk/metadata_store.h"
+#include "loopback_sdk/in_process/metadata_store.h"
 #include "loopback_sdk/sdk_namespace.h"
 
 namespace velmo {

@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include "loopback_sdk/in_process/channel_flows.h"
+#include "loopback_sdk/in_process/request.h"
 #include "loopback_sdk/notices.h"
-#include "loopback_sdk/request.h"
 #include "loopback_sdk/sdk_results.h"
 
 namespace velmo {

@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <set>
 
-#include "loopback_sdk/history_store.h"
 #include "loopback_sdk/in_process/channel_members.h"
 #include "loopback_sdk/in_process/client_registry.h"
+#include "loopback_sdk/in_process/history_store.h"
 #include "loopback_sdk/in_process/lock_table.h"
+#include "loopback_sdk/in_process/metadata_store.h"
 #include "loopback_sdk/in_process/topic_registry.h"
-#include "loopback_sdk/metadata_store.h"
 #include "loopback_sdk/sdk_constants.h"
 
 namespace velmo {

@@ -3,9 +3,10 @@
 #include <chrono>
 
 #include "loopback_sdk/in_process/channel_flows.h"
-#include "loopback_sdk/lock_flows.h"
-#include "loopback_sdk/loopback_service.h"
+#include "loopback_sdk/in_process/lock_flows.h"
+#include "loopback_sdk/in_process/loopback_service.h"
 #include "loopback_sdk/notices.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {

@@ -8,7 +8,7 @@
 #include "loopback_sdk/client_parameters.h"
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/ids.h"
-#include "loopback_sdk/loopback_service.h"
+#include "loopback_sdk/in_process/loopback_service.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/owned_records.h"
 #include "loopback_sdk/sdk_results.h"

@@ -1,9 +1,8 @@
-#include "loopback_sdk/redis/redis_history.h"
 
 #include <string>
 
 #include "loopback_sdk/error_codes.h"
-#include "loopback_sdk/history_store.h"
+#include "loopback_sdk/owned_records.h"
 #include "loopback_sdk/redis/redis_client.h"
 
 namespace velmo {

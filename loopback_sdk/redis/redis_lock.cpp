@@ -1,13 +1,11 @@
-#include "loopback_sdk/redis/redis_lock.h"
 
 #include <cstdlib>
 
-#include "loopback_sdk/lock_flows.h"
 #include "loopback_sdk/notices.h"
+#include "loopback_sdk/owned_records.h"
 #include "loopback_sdk/redis/inbox_events.h"
 #include "loopback_sdk/redis/redis_client.h"
 #include "loopback_sdk/redis/redis_storage.h"
-#include "loopback_sdk/request.h"
 #include "loopback_sdk/sdk_results.h"
 
 namespace velmo {

@@ -3,7 +3,6 @@
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/redis/inbox_events.h"
 #include "loopback_sdk/redis/redis_client.h"
-#include "loopback_sdk/request.h"
 #include "loopback_sdk/sdk_results.h"
 
 namespace velmo {

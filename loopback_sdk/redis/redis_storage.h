@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "loopback_sdk/metadata_store.h"
+#include "loopback_sdk/owned_records.h"
 #include "loopback_sdk/sdk_namespace.h"
 
 namespace velmo {

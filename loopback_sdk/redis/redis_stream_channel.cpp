@@ -6,7 +6,6 @@
 
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/ids.h"
-#include "loopback_sdk/loopback_service.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/owned_records.h"
 #include "loopback_sdk/redis/inbox_events.h"

@@ -15,11 +15,6 @@ namespace quon {
 namespace kiv {
 namespace loopback {
 
-struct HistoryPage {
-  std::vector<MessageCopy> messages;  // newest first
-  uint64_t newStart = 0;              // 0 when nothing older is left in the range
-};
-
 class HistoryStore {
  public:
   void store(const ChannelKey& channel, MessageCopy message);

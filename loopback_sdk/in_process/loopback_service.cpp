@@ -1,4 +1,4 @@
-#include "loopback_sdk/loopback_service.h"
+#include "loopback_sdk/in_process/loopback_service.h"
 
 #include <utility>
 

@@ -16,21 +16,6 @@ namespace quon {
 namespace kiv {
 namespace loopback {
 
-enum class MetadataOp { kSet, kUpdate, kRemove };
-
-// One write as the caller asked for it, copied out of the SDK records.
-struct MetadataWrite {
-  MetadataOp op = MetadataOp::kSet;
-  int64_t majorRevision = -1;   // negative: no check
-  std::vector<ItemCopy> items;  // revision negative: no check
-  bool recordTs = false;
-  bool recordUserId = false;
-};
-
-// Copies the request; false when the item list is malformed.
-bool readMetadataWrite(MetadataOp op, const sdk::Metadata& data,
-                       const sdk::MetadataOptions& options, MetadataWrite& write);
-
 class MetadataRecord {
  public:
   // Applies the whole write or nothing; returns the error code.

@@ -3,7 +3,6 @@
 // one result event to the requester, queued in request order.
 #pragma once
 
-#include <climits>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -13,15 +12,13 @@
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/event_dispatcher.h"
 #include "loopback_sdk/ids.h"
-#include "loopback_sdk/loopback_service.h"
+#include "loopback_sdk/in_process/loopback_service.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
 namespace kiv {
 namespace loopback {
-
-// A body's answer when the result is sent later (a waiting lock acquisition).
-constexpr int kAnswerLater = INT_MIN;
 
 struct Request {
   ServiceState& state;

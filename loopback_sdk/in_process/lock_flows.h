@@ -13,10 +13,6 @@ namespace quon {
 namespace kiv {
 namespace loopback {
 
-// The result event of an acquisition.
-Event acquireResult(uint64_t requestId, const ChannelKey& channel, const std::string& lockName,
-                    int code, const std::string& details);
-
 // Tells the channel's lock subscribers about one lock.
 void notifyLock(ServiceState& state, const ChannelKey& channel, int eventType,
                 const LockEntry& lock);

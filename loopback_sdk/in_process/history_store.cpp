@@ -1,4 +1,4 @@
-#include "loopback_sdk/history_store.h"
+#include "loopback_sdk/in_process/history_store.h"
 
 #include <utility>
 

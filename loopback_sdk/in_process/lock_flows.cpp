@@ -1,23 +1,16 @@
-#include "loopback_sdk/lock_flows.h"
+#include "loopback_sdk/in_process/lock_flows.h"
 
 #include <chrono>
 
 #include "loopback_sdk/in_process/channel_flows.h"
-#include "loopback_sdk/loopback_service.h"
+#include "loopback_sdk/in_process/loopback_service.h"
 #include "loopback_sdk/notices.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
 namespace kiv {
 namespace loopback {
-
-Event acquireResult(uint64_t requestId, const ChannelKey& channel, const std::string& lockName,
-                    int code, const std::string& details) {
-  return [requestId, channel, lockName, code, details](sdk::IKivEventHandler& handler) {
-    handler.onAcquireLockResult(requestId, channel.name.c_str(), channel.type, lockName.c_str(),
-                                code, details.c_str());
-  };
-}
 
 void notifyLock(ServiceState& state, const ChannelKey& channel, int eventType,
                 const LockEntry& lock) {

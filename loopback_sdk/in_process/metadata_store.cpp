@@ -1,4 +1,4 @@
-#include "loopback_sdk/metadata_store.h"
+#include "loopback_sdk/in_process/metadata_store.h"
 
 #include "loopback_sdk/error_codes.h"
 
@@ -6,25 +6,6 @@ namespace velmo {
 namespace quon {
 namespace kiv {
 namespace loopback {
-
-bool readMetadataWrite(MetadataOp op, const sdk::Metadata& data,
-                       const sdk::MetadataOptions& options, MetadataWrite& write) {
-  if (data.itemCount > 0 && !data.items) return false;
-  write.op = op;
-  write.majorRevision = data.majorRevision;
-  write.recordTs = options.recordTs;
-  write.recordUserId = options.recordUserId;
-  for (size_t i = 0; i < data.itemCount; ++i) {
-    const sdk::MetadataItem& item = data.items[i];
-    if (!item.key || !*item.key) return false;
-    ItemCopy copy;
-    copy.key = item.key;
-    copy.value = text(item.value);
-    copy.revision = item.revision;
-    write.items.push_back(std::move(copy));
-  }
-  return true;
-}
 
 int MetadataRecord::apply(const MetadataWrite& write, const std::string& writer, int64_t now) {
   if (write.majorRevision >= 0 && write.majorRevision != majorRevision_) return kRevisionMismatch;
