@@ -10,8 +10,8 @@
 #include <functional>
 #include <mutex>
 
-#include "loopback_sdk/in_process/scheduler.h"
 #include "loopback_sdk/in_process/service_state.h"
+#include "loopback_sdk/scheduler.h"
 
 namespace velmo {
 namespace quon {

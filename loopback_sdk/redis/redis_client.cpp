@@ -8,9 +8,9 @@
 #include "loopback_sdk/client_parameters.h"
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/ids.h"
-#include "loopback_sdk/in_process/loopback_service.h"
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/owned_records.h"
+#include "loopback_sdk/scheduler.h"
 #include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
@@ -36,8 +36,7 @@ std::string flagsOf(const sdk::SubscribeOptions& options) {
   return flags;
 }
 
-// Milliseconds, strictly increasing in the process. Taken without the
-// service lock, which a delayed task holds while it takes a client's lock.
+// Milliseconds, strictly increasing in the process.
 uint64_t localTimestamp() {
   static std::mutex mutex;
   static uint64_t last = 0;
@@ -47,6 +46,21 @@ uint64_t localTimestamp() {
   std::lock_guard<std::mutex> lock(mutex);
   last = std::max<uint64_t>(last + 1, static_cast<uint64_t>(now));
   return last;
+}
+
+// The clients' timer, its thread running while a client lives. Never
+// destroyed, like the hubs: a host may still hold clients at exit.
+Scheduler& clientTimer() {
+  static auto* timer = new Scheduler();
+  return *timer;
+}
+
+void clientTimerUsers(int change) {
+  static std::mutex mutex;
+  static uint64_t users = 0;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (change > 0 && ++users == 1) clientTimer().start();
+  if (change < 0 && users > 0 && --users == 0) clientTimer().stop();
 }
 
 }  // namespace
@@ -69,11 +83,10 @@ RedisClient* RedisClient::create(const sdk::KivConfig* config, const std::string
     return fail(kInvalidRedisAddress);
   }
   try {
-    Service& service = Service::instance();
     auto* client = new RedisClient(nextClientId(), RedisHub::forAddress(parsed), config->appId,
                                    config->userId, config->eventHandler);
     // Keeps the timer thread (reconnection after an injected drop) running.
-    service.clientCreated();
+    clientTimerUsers(+1);
     client->hub_.attach(client->id_, client);
     {
       std::lock_guard<std::mutex> lock(liveMutex);
@@ -116,7 +129,7 @@ int RedisClient::release() {
     dispatcher_.stop();
     delete this;
   }
-  Service::instance().clientReleased();
+  clientTimerUsers(-1);
   return kOk;
 }
 
@@ -320,7 +333,7 @@ int RedisClient::setParameters(const char* parameters) {
 
 void RedisClient::reconnectAfter(uint32_t delayMs, uint64_t epoch) {
   const uint64_t id = id_;
-  Service::instance().after(std::chrono::milliseconds(delayMs), [id, epoch](ServiceState&) {
+  clientTimer().after(std::chrono::milliseconds(delayMs), [id, epoch] {
     std::lock_guard<std::mutex> live(liveMutex);
     auto it = liveClients.find(id);
     if (it == liveClients.end()) return;

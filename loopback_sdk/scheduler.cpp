@@ -1,4 +1,4 @@
-#include "loopback_sdk/in_process/scheduler.h"
+#include "loopback_sdk/scheduler.h"
 
 #include <utility>
 
