@@ -176,6 +176,22 @@ inline auto userMetadataResult(MetadataCopy& found, const std::string& userId) {
   };
 }
 
+// History lives in message and user channels.
+inline int checkHistoryChannel(const ChannelKey& channel) {
+  if (channel.name.empty()) return kInvalidChannelName;
+  if (channel.type != kChannelMessage && channel.type != kChannelUser) return kInvalidChannelType;
+  return kOk;
+}
+
+inline auto historyResult(HistoryPage& page) {
+  return [&page](uint64_t id, int code) -> Event {
+    return [id, found = std::move(page), code](sdk::IKivEventHandler& h) {
+      HistoryView view(found.messages);
+      h.onGetHistoryMessagesResult(id, view.data(), view.size(), found.newStart, code);
+    };
+  };
+}
+
 // Stream channels.
 using ChannelTextCallback = void (sdk::IKivEventHandler::*)(uint64_t, const char*, const char*,
                                                             int);

@@ -1,6 +1,7 @@
 #include "loopback_sdk/in_process/loopback_history.h"
 
 #include "loopback_sdk/in_process/request.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
@@ -17,18 +18,11 @@ int LoopbackHistory::getMessages(const char* channelName, int channelType,
   return runRequest(
       clientId_, requestId, Need::kConnection,
       [&](Request& r) -> int {
-        if (channel.name.empty()) return kInvalidChannelName;
-        if (!isChannelType(channel.type, {kChannelMessage, kChannelUser}))
-          return kInvalidChannelType;
+        if (const int code = checkHistoryChannel(channel)) return code;
         page = r.state.history.page(channel, options.messageCount, options.start, options.end);
         return kOk;
       },
-      [&page](uint64_t id, int code) -> Event {
-        return [id, found = std::move(page), code](IKivEventHandler& h) {
-          HistoryView view(found.messages);
-          h.onGetHistoryMessagesResult(id, view.data(), view.size(), found.newStart, code);
-        };
-      });
+      historyResult(page));
 }
 
 }  // namespace loopback

@@ -1,9 +1,11 @@
+#include "loopback_sdk/redis/redis_history.h"
 
 #include <string>
 
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/owned_records.h"
 #include "loopback_sdk/redis/redis_client.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
@@ -41,18 +43,16 @@ bool readPage(const json& data, HistoryPage& page) {
 
 int RedisHistory::getMessages(const char* channelName, int channelType,
                               const sdk::GetHistoryMessagesOptions& options, uint64_t& requestId) {
-  const std::string name = text(channelName);
+  const ChannelKey channel{channelType, text(channelName)};
   HistoryPage page;
   return client_.request(
       requestId, RedisClient::Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (name.empty()) return kInvalidChannelName;
-        if (channelType != kChannelMessage && channelType != kChannelUser)
-          return kInvalidChannelType;
+        if (const int code = checkHistoryChannel(channel)) return code;
         json data;
         const int code = client_.callService(
             "historyPage",
-            {std::to_string(channelType), name, std::to_string(options.messageCount),
+            {std::to_string(channelType), channel.name, std::to_string(options.messageCount),
              std::to_string(options.start), std::to_string(options.end)},
             nullptr, &data);
         if (code != kOk) return code;
@@ -60,12 +60,7 @@ int RedisHistory::getMessages(const char* channelName, int channelType,
         page = HistoryPage();
         return kFailure;
       },
-      [&page](uint64_t id, int code) -> Event {
-        return [id, found = std::move(page), code](IKivEventHandler& h) {
-          HistoryView view(found.messages);
-          h.onGetHistoryMessagesResult(id, view.data(), view.size(), found.newStart, code);
-        };
-      });
+      historyResult(page));
 }
 
 }  // namespace loopback

@@ -1,3 +1,4 @@
+#include "loopback_sdk/redis/redis_lock.h"
 
 #include <cstdlib>
 
