@@ -17,7 +17,7 @@ add_compile_options(
 # would size the string table that install later rewrites by the folder's name.
 set(CMAKE_BUILD_RPATH_USE_ORIGIN ON)
 
-if(WIN32 AND CMAKE_C_COMPILER_ID STREQUAL "GNU")
+if(WIN32 AND CMAKE_C_COMPILER_ID MATCHES "GNU|Clang")
   # The PE header's time stamp would differ on every link.
   string(APPEND CMAKE_SHARED_LINKER_FLAGS " -Wl,--no-insert-timestamp")
   string(APPEND CMAKE_EXE_LINKER_FLAGS " -Wl,--no-insert-timestamp")

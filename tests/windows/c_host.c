@@ -10,14 +10,17 @@
 
 #include "velmo_kiv_wrapper.h"
 
-/* The records as a C compiler lays them out: seven 4-byte fields. */
+/* The records as a C compiler lays them out: seven naturally aligned fields,
+   4 bytes each on the shipped 32-bit target. */
 #define LAYOUT_CHECK(name, condition) typedef char name[(condition) ? 1 : -1]
-LAYOUT_CHECK(api_param_is_28_bytes, sizeof(ApiParam) == 28);
-LAYOUT_CHECK(api_param_count_at_24, offsetof(ApiParam, bufferCount) == 24);
-LAYOUT_CHECK(api_param_result_at_12, offsetof(ApiParam, resultBuffer) == 12);
-LAYOUT_CHECK(event_param_is_28_bytes, sizeof(EventParam) == 28);
-LAYOUT_CHECK(event_param_length_at_8, offsetof(EventParam, dataLength) == 8);
-LAYOUT_CHECK(event_param_count_at_24, offsetof(EventParam, bufferCount) == 24);
+#define P sizeof(void*)
+LAYOUT_CHECK(api_param_size, sizeof(ApiParam) == 7 * P);
+LAYOUT_CHECK(api_param_count_at_6p, offsetof(ApiParam, bufferCount) == 6 * P);
+LAYOUT_CHECK(api_param_result_at_3p, offsetof(ApiParam, resultBuffer) == 3 * P);
+LAYOUT_CHECK(event_param_size, sizeof(EventParam) == 7 * P);
+LAYOUT_CHECK(event_param_length_at_2p, offsetof(EventParam, dataLength) == 2 * P);
+LAYOUT_CHECK(event_param_count_at_6p, offsetof(EventParam, bufferCount) == 6 * P);
+#undef P
 
 typedef QuonKivEngineHandle(__cdecl* CreateEngineFn)(void* client);
 typedef QuonKivEngineHandle(__cdecl* CreateEngineWithTableFn)(const KivProcTable* table);
