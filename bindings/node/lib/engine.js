@@ -3,19 +3,29 @@
 // requests settled by their result events, and events through EventEmitter.
 
 const { EventEmitter } = require('node:events');
-const { load } = require('./native');
+const { load, setLibraryOutput } = require('./native');
 const { eventPump, existingPump } = require('./event_pump');
-const { checkParams, withLength } = require('./params');
+const { checkParams, withLength, findNul } = require('./params');
 const description = require('./api.generated');
 const errors = require('./errors');
 
-const { KivCallError, KivRequestError, KivStateError } = errors;
+const { KivCallError, KivParamsError, KivRequestError, KivResultCutError, KivStateError, withCallerStack } = errors;
 errors.setCodeNames(description.codes);
 
 const API_BY_NAME = new Map(description.apis.map((api) => [api.name, api]));
+// An API as the user calls it: "lock.acquireLock" for "KivLock_acquireLock_…".
+const ACCESSOR_OF = Object.fromEntries(Object.entries(description.modules).map(([a, prefix]) => [prefix, a]));
+const callName = (api) => (api ? `${ACCESSOR_OF[api.module]}.${api.method}` : null);
+errors.setCallNames(description.apis.map((api) => [api.name, callName(api)]));
 const CREATE = 'KivClient_create';
 const RELEASE = 'KivClient_release';
 const REQUEST_ID = /"requestId":(\d+)/; // read as text: ids may exceed 2^53
+// The library writes at most this many bytes of result text: a result that
+// long which is not JSON was cut.
+const RESULT_LIMIT = 65535;
+// An empty payload still goes as a buffer (of length 0): koffi passes an
+// empty Buffer as a null pointer, which the library reads as no payload.
+const EMPTY_PAYLOAD = Buffer.alloc(1);
 
 let handlerDepth = 0; // > 0 while an event listener runs on this thread
 const openEngines = new Set(); // native records of the engines not yet destroyed
@@ -34,8 +44,10 @@ function destroyNative(native) {
   if (!native.handle) return;
   const { pump, handle, tag, sink } = native;
   native.handle = null;
-  pump.native.destroyEngine(handle); // releases the client: no SDK thread delivers any more
-  pump.unregister(tag, sink);
+  // The engine first (releasing its client: no SDK thread delivers any
+  // more), then its sink.
+  pump.native.engineDestroy(handle, sink);
+  pump.unregister(tag);
 }
 
 class Engine extends EventEmitter {
@@ -46,6 +58,11 @@ class Engine extends EventEmitter {
     if (!handle) throw new Error('CreateQuonKivEngine failed');
     const { tag, sink } = pump.register(this);
     this._native = { pump, handle, tag, sink };
+    if (!pump.native.engineAdopt(handle, sink)) {
+      destroyNative(this._native);
+      throw new Error('out of memory recording the engine');
+    }
+    this.droppedEvents = 0; // events of this engine the full queue dropped
     openEngines.add(this._native);
     this._pending = new Map(); // requestId text -> { api, resolve, reject }
     this._listening = false;
@@ -68,8 +85,9 @@ class Engine extends EventEmitter {
     if (typeof apiName !== 'string' || apiName.includes('\0')) {
       throw new TypeError('an API name is a string without NUL characters');
     }
-    if (apiName === CREATE || apiName === RELEASE) refuseInHandler(apiName);
     const api = API_BY_NAME.get(apiName);
+    const name = callName(api) || apiName;
+    if (apiName === CREATE || apiName === RELEASE) refuseInHandler(name);
     let buffer = null;
     if (apiName === CREATE) {
       // Its buffer is always this engine's sink, never bytes of the host's.
@@ -83,12 +101,20 @@ class Engine extends EventEmitter {
     if (api && api.buffer === 'payload' && params && typeof params === 'object') {
       params = withLength(api, params, buffer);
     }
+    if (params && typeof params === 'object') {
+      // JSON.stringify would escape it, and the SDK would take the text only
+      // up to it.
+      const path = findNul(params);
+      if (path !== null) throw new KivParamsError(apiName, path, 'holds a NUL character');
+    }
     const text =
       params === undefined || params === null ? null : typeof params === 'string' ? params : JSON.stringify(params);
     if (text !== null && text.includes('\0')) {
       // It would end the text early, and the library would read past it.
       throw new TypeError('parameter text must not hold NUL characters');
     }
+    const bufferLength = buffer === null || !Buffer.isBuffer(buffer) ? 0 : buffer.length;
+    if (bufferLength === 0 && Buffer.isBuffer(buffer)) buffer = EMPTY_PAYLOAD;
     const native = this._native.pump.native;
     // paramsLength is in UTF-8 bytes, not UTF-16 units; koffi passes the
     // text NUL-terminated.
@@ -98,32 +124,45 @@ class Engine extends EventEmitter {
       text,
       text === null ? 0 : Buffer.byteLength(text, 'utf8'),
       buffer,
-      buffer === null || !Buffer.isBuffer(buffer) ? 0 : buffer.length,
+      bufferLength,
     );
     const raw = native.result() || '';
     let result = null;
+    let cut = false;
     if (raw) {
       try {
         result = JSON.parse(raw);
       } catch {
-        result = raw; // cut at 65535 characters
+        result = raw;
+        cut = Buffer.byteLength(raw, 'utf8') >= RESULT_LIMIT;
       }
     }
     // Both release the client (create replaces it): its requests will not be answered.
     if ((apiName === RELEASE || apiName === CREATE) && code === 0) {
       this._failPending('the client was released');
     }
-    return { code, result, raw };
+    return { code, result, raw, cut };
   }
 
   // Calls a described API after checking its parameters. Synchronous APIs
-  // return their result; asynchronous ones a Promise of their result event.
+  // return their result; asynchronous ones a Promise of their result event,
+  // and never throw: their refusals reject it.
   invoke(apiName, params, payload) {
     const api = API_BY_NAME.get(apiName);
+    if (!api || api.mode !== 'async') return this._invoke(api, apiName, params, payload);
+    try {
+      return this._invoke(api, apiName, params, payload);
+    } catch (error) {
+      return Promise.reject(error);
+    }
+  }
+
+  _invoke(api, apiName, params, payload) {
     if (!api) throw new KivCallError(apiName, -1009, null);
     const checked = checkParams(api, params, payload);
-    const { code, result, raw } = this.call(apiName, checked, payload);
-    if (code !== api.code) throw new KivCallError(apiName, code, result);
+    const { code, result, raw, cut } = this.call(apiName, checked, payload);
+    if (cut) throw new KivResultCutError(apiName, RESULT_LIMIT);
+    if (code !== api.code) throw new KivCallError(apiName, code, result, this.errorReason(code));
     // A failure the SDK reported at once ("KivClient_create" with a refused
     // configuration, a request it would not start) is an error too.
     if (result && typeof result.result === 'number' && result.result !== 0) {
@@ -186,7 +225,7 @@ class Engine extends EventEmitter {
 
   _failPending(why) {
     for (const requestId of [...this._pending.keys()]) {
-      this._settle(requestId, (w) => w.reject(new KivStateError(`${w.api.name}: ${why}`, 'ERR_KIV_CLOSED')));
+      this._settle(requestId, (w) => w.reject(new KivStateError(`${callName(w.api)}: ${why}`, 'ERR_KIV_CLOSED')));
     }
   }
 
@@ -219,6 +258,12 @@ class Engine extends EventEmitter {
         );
       }
     }
+  }
+
+  // Events of this engine that did not fit in the full queue.
+  _dropped(count) {
+    this.droppedEvents += count;
+    this._emitSafely('eventsDropped', { count, total: this.droppedEvents });
   }
 
   // A listener that throws does not stop delivery to the others, not even to
@@ -256,10 +301,17 @@ function moduleClass(prefix, apis) {
   }
   Object.defineProperty(Module, 'name', { value: `${prefix}Module` });
   for (const api of apis) {
-    Module.prototype[api.method] = function (params, payload) {
-      if (api.buffer === 'eventSink') return this.engine.invoke(api.name, params);
-      return this.engine.invoke(api.name, params, payload);
+    const method = function (params, payload) {
+      if (api.buffer === 'eventSink') payload = undefined;
+      if (api.mode !== 'async') return this.engine.invoke(api.name, params, payload);
+      // The caller's stack, for a rejection that comes later from an event.
+      const caller = {};
+      Error.captureStackTrace(caller, method);
+      return this.engine.invoke(api.name, params, payload).catch((error) => {
+        throw withCallerStack(error, caller.stack);
+      });
     };
+    Module.prototype[api.method] = method;
   }
   return Module;
 }
@@ -283,4 +335,4 @@ function version() {
   return { version: text || '', build: build[0] };
 }
 
-module.exports = { Engine, version };
+module.exports = { Engine, version, setLibraryOutput };

@@ -1,6 +1,8 @@
 'use strict';
 // The binding's errors. Library return codes and SDK error codes travel in
-// `code` as numbers; the binding's own refusals carry a string code.
+// `code` as numbers; the binding's own refusals carry a string code. Messages
+// name the call as the user wrote it ("lock.acquireLock"); `apiName` keeps the
+// library's name of the API.
 
 class KivError extends Error {
   constructor(message, code) {
@@ -12,8 +14,8 @@ class KivError extends Error {
 
 // A call answered with a return code other than its success code.
 class KivCallError extends KivError {
-  constructor(apiName, code, result) {
-    super(`${apiName} returned ${code} (${codeName(code)})`, code);
+  constructor(apiName, code, result, reason) {
+    super(`${callName(apiName)} returned ${code} (${codeName(code)})${reason ? `: ${reason}` : ''}`, code);
     this.apiName = apiName;
     this.result = result;
   }
@@ -22,7 +24,7 @@ class KivCallError extends KivError {
 // A parameter refused before the call; `key` names it.
 class KivParamsError extends KivError {
   constructor(apiName, key, problem) {
-    super(`${apiName}: "${key}" ${problem}`, -2);
+    super(`${callName(apiName)}: "${key}" ${problem}`, -2);
     this.apiName = apiName;
     this.key = key;
   }
@@ -32,9 +34,18 @@ class KivParamsError extends KivError {
 class KivRequestError extends KivError {
   constructor(apiName, event, reason) {
     const code = event.body.errorCode;
-    super(`${apiName} failed with error ${code}${reason ? `: ${reason}` : ''}`, code);
+    super(`${callName(apiName)} failed with error ${code}${reason ? `: ${reason}` : ''}`, code);
     this.apiName = apiName;
     this.event = event;
+  }
+}
+
+// A synchronous result longer than the library's result buffer: the text
+// that came back was cut, so it is not returned as a result.
+class KivResultCutError extends KivError {
+  constructor(apiName, limit) {
+    super(`${callName(apiName)}: the result was cut at ${limit} bytes by the library's result buffer`, 'ERR_KIV_RESULT_CUT');
+    this.apiName = apiName;
   }
 }
 
@@ -42,12 +53,29 @@ class KivRequestError extends KivError {
 // the call was made from inside an event handler.
 class KivStateError extends KivError {}
 
+// The error's stack as seen from the caller of an asynchronous method: its
+// own first line, then the frames captured when the call was made.
+function withCallerStack(error, callerStack) {
+  if (error instanceof Error && typeof callerStack === 'string') {
+    const frames = callerStack.slice(callerStack.indexOf('\n') + 1);
+    error.stack = `${error.name}: ${error.message}\n${frames}`;
+  }
+  return error;
+}
+
 const CODE_NAMES = new Map();
+const CALL_NAMES = new Map();
 function setCodeNames(codes) {
   for (const { code, name } of codes) CODE_NAMES.set(code, name);
 }
+function setCallNames(pairs) {
+  for (const [apiName, call] of pairs) CALL_NAMES.set(apiName, call);
+}
 function codeName(code) {
   return CODE_NAMES.get(code) || 'unknown code';
+}
+function callName(apiName) {
+  return CALL_NAMES.get(apiName) || apiName;
 }
 
 module.exports = {
@@ -55,6 +83,9 @@ module.exports = {
   KivCallError,
   KivParamsError,
   KivRequestError,
+  KivResultCutError,
   KivStateError,
   setCodeNames,
+  setCallNames,
+  withCallerStack,
 };

@@ -9,16 +9,28 @@
 // arrive. Otherwise no wait is pending (a running one is interrupted) and an
 // unreferenced timer still delivers whatever arrives while the host's own
 // work keeps the process up.
+//
+// On a worker thread with a koffi older than 3, whose asynchronous calls abort
+// the process when the worker ends during one, a referenced timer polls
+// instead of the asynchronous wait.
+//
+// The queue holds at most `queueLimit` bytes of events; what arrives past it
+// is dropped, counted per engine and reported as an 'eventsDropped' event.
 
-const { load } = require('./native');
+const { isMainThread } = require('node:worker_threads');
+const { load, ASYNC_SAFE_AT_TEARDOWN } = require('./native');
 
 const WAIT_MS = 1000; // bounds a wait that an interrupt failed to reach
 const IDLE_POLL_MS = 25;
+const BUSY_POLL_MS = 2;
+const DEFAULT_QUEUE_LIMIT = 64 * 1024 * 1024; // as the native default
+const MAX_QUEUE_LIMIT = 0xffffffff;
 const FIRST_BATCH_BYTES = 1 << 20;
 const BATCHES_PER_TURN = 16; // then yield to the event loop
 const WORD = 4;
 
 let pump = null;
+let queueLimit = DEFAULT_QUEUE_LIMIT;
 
 class EventPump {
   constructor() {
@@ -26,11 +38,15 @@ class EventPump {
     this.queue = this.native.queueCreate();
     if (!this.queue) throw new Error('out of memory creating the event queue');
     this.batch = Buffer.allocUnsafe(FIRST_BATCH_BYTES);
-    this.engines = new Map(); // tag -> WeakRef of the engine
+    this.native.queueSetLimit(this.queue, queueLimit);
+    this.engines = new Map(); // tag -> { engine: WeakRef, sink, dropped }
     this.held = new Map(); // engine -> holds: kept while it waits or listens
     this.nextTag = 1;
     this.holds = 0;
     this.waiting = false;
+    this.asyncWait = isMainThread || ASYNC_SAFE_AT_TEARDOWN;
+    this.busyTimer = null;
+    this.dropped = 0; // the queue's count when drops were last reported
     this.idleTimer = null;
     this.continuation = null;
     this.littleEndian = require('node:os').endianness() === 'LE';
@@ -41,7 +57,7 @@ class EventPump {
     const tag = this.nextTag++;
     const sink = this.native.sinkCreate(this.queue, tag);
     if (!sink) throw new Error('out of memory creating the event sink');
-    this.engines.set(tag, new WeakRef(engine));
+    this.engines.set(tag, { engine: new WeakRef(engine), sink, dropped: 0 });
     if (!this.idleTimer) {
       this.idleTimer = setInterval(() => this.drain(), IDLE_POLL_MS);
       this.idleTimer.unref();
@@ -49,10 +65,9 @@ class EventPump {
     return { tag, sink };
   }
 
-  // Called once the engine is destroyed, so that no SDK thread holds the sink.
-  unregister(tag, sink) {
+  // Called once the engine and its sink are destroyed.
+  unregister(tag) {
     this.engines.delete(tag);
-    this.native.sinkDestroy(sink);
     if (this.engines.size === 0 && this.idleTimer) {
       clearInterval(this.idleTimer);
       this.idleTimer = null;
@@ -70,11 +85,19 @@ class EventPump {
     if (left > 0) this.held.set(engine, left);
     else this.held.delete(engine);
     this.holds -= 1;
-    if (this.holds === 0 && this.waiting) this.native.queueInterrupt(this.queue);
+    if (this.holds > 0) return;
+    if (this.waiting) this.native.queueInterrupt(this.queue);
+    if (this.busyTimer) clearInterval(this.busyTimer);
+    this.busyTimer = null;
   }
 
   arm() {
-    if (this.waiting || this.holds === 0) return;
+    if (this.holds === 0) return;
+    if (!this.asyncWait) {
+      this.busyTimer ||= setInterval(() => this.drain(), BUSY_POLL_MS);
+      return;
+    }
+    if (this.waiting) return;
     this.waiting = true;
     this.native.queueWait.async(this.queue, WAIT_MS, () => {
       this.waiting = false;
@@ -89,7 +112,13 @@ class EventPump {
     this.held.clear();
     if (this.waiting) this.native.queueInterrupt(this.queue);
     if (this.idleTimer) clearInterval(this.idleTimer);
+    if (this.busyTimer) clearInterval(this.busyTimer);
     this.idleTimer = null;
+    this.busyTimer = null;
+  }
+
+  setLimit(bytes) {
+    this.native.queueSetLimit(this.queue, bytes);
   }
 
   // Delivers what is queued, a bounded number of batches per turn.
@@ -97,13 +126,33 @@ class EventPump {
     if (this.continuation) return;
     for (let i = 0; i < BATCHES_PER_TURN; i++) {
       const size = this.take();
-      if (size === 0) return;
+      if (size === 0) {
+        this.reportDrops();
+        // A batch buffer grown for one large event is given back.
+        if (this.batch.length > FIRST_BATCH_BYTES) this.batch = Buffer.allocUnsafe(FIRST_BATCH_BYTES);
+        return;
+      }
       this.dispatch(this.batch, size);
     }
     this.continuation = setImmediate(() => {
       this.continuation = null;
       this.drain();
     });
+  }
+
+  // Tells each engine whose events were dropped since the last report, after
+  // the events that did fit were delivered.
+  reportDrops() {
+    const total = this.native.queueDropped(this.queue);
+    if (total === this.dropped) return;
+    this.dropped = total;
+    for (const entry of this.engines.values()) {
+      const dropped = this.native.sinkDropped(entry.sink);
+      if (dropped === entry.dropped) continue;
+      const count = (dropped - entry.dropped) >>> 0; // the native counters wrap at 2^32
+      entry.dropped = dropped;
+      entry.engine.deref()?._dropped(count);
+    }
   }
 
   take() {
@@ -138,7 +187,7 @@ class EventPump {
         payloads[i] = Buffer.from(batch.subarray(at, at + lengths[i]));
         at += lengths[i];
       }
-      const engine = this.engines.get(tag)?.deref();
+      const engine = this.engines.get(tag)?.engine.deref();
       if (engine) engine._deliver(name, data, payloads);
     }
   }
@@ -149,4 +198,20 @@ function eventPump() {
   return pump;
 }
 
-module.exports = { eventPump, existingPump: () => pump };
+// Sets the most bytes of events this thread's queue holds, now and for a
+// queue made later on this thread.
+function setQueueLimit(bytes) {
+  if (!Number.isInteger(bytes) || bytes < 0 || bytes > MAX_QUEUE_LIMIT) {
+    throw new RangeError(`an event queue limit is a whole number of bytes from 0 to ${MAX_QUEUE_LIMIT}`);
+  }
+  queueLimit = bytes;
+  if (pump) pump.setLimit(bytes);
+}
+
+module.exports = {
+  eventPump,
+  existingPump: () => pump,
+  setQueueLimit,
+  queueLimit: () => queueLimit,
+  DEFAULT_QUEUE_LIMIT,
+};

@@ -11,14 +11,36 @@ export interface KivCallResult {
   /** The parsed result JSON, its text when it is not JSON, or null. */
   result: unknown;
   raw: string;
+  /** True when the result was longer than the library's result buffer and was cut. */
+  cut: boolean;
 }
+
+/** Any one event, narrowed by its callback name. */
+export type KivAnyEvent = { [C in keyof KivEventBodies]: KivEvent<C> }[keyof KivEventBodies];
+
+/** Events of this engine that did not fit in the full event queue. */
+export interface KivEventsDropped {
+  /** Dropped since the last report. */
+  count: number;
+  /** Dropped since the engine was made (engine.droppedEvents). */
+  total: number;
+}
+
+/** What an engine emits: every callback name, and 'event', 'error', 'eventsDropped'. */
+export type KivEngineEvents = { [C in keyof KivEventBodies]: [event: KivEvent<C>] } & {
+  event: [event: KivAnyEvent];
+  error: [error: Error];
+  eventsDropped: [report: KivEventsDropped];
+};
 
 export interface Engine extends KivModules {}
 
 /** One engine handle. Events are emitted under their callback name and as 'event'. */
-export class Engine extends EventEmitter {
+export class Engine extends EventEmitter<KivEngineEvents> {
   constructor();
   readonly closed: boolean;
+  /** Events of this engine dropped because the event queue was full. */
+  readonly droppedEvents: number;
   /** Any API by name, unchecked: never throws for a return code. */
   call(apiName: string, params?: object | string | null, payload?: KivPayload): KivCallResult;
   /** A described API with its keys checked: its result, or a Promise of its result event. */
@@ -29,18 +51,19 @@ export class Engine extends EventEmitter {
   /** Destroys the engine and releases its client; refused inside an event handler. */
   close(): void;
   errorReason(code: number): string;
-
-  on<C extends keyof KivEventBodies>(event: C, listener: (event: KivEvent<C>) => void): this;
-  on(event: 'event', listener: (event: KivEvent) => void): this;
-  on(event: 'error', listener: (error: Error) => void): this;
-  once<C extends keyof KivEventBodies>(event: C, listener: (event: KivEvent<C>) => void): this;
-  once(event: 'event', listener: (event: KivEvent) => void): this;
-  once(event: 'error', listener: (error: Error) => void): this;
-  off<C extends keyof KivEventBodies>(event: C, listener: (event: KivEvent<C>) => void): this;
-  off(event: 'event' | 'error', listener: (...args: any[]) => void): this;
 }
 
 export function version(): { version: string; build: number };
+/**
+ * Where the library's console log lines go, for the whole process: 'none' (the
+ * default), 'stderr' or 'stdout'. The log file is written either way. False
+ * where they cannot be moved (they then stay on standard output).
+ */
+export function setLibraryOutput(where: 'none' | 'stderr' | 'stdout'): boolean;
+/** The most bytes of events this thread's queue holds; past it, events other than request outcomes are dropped. */
+export function setEventQueueLimit(bytes: number): void;
+/** 64 MiB. */
+export const DEFAULT_EVENT_QUEUE_LIMIT: number;
 export const apis: string[];
 export const events: string[];
 export const codes: Record<KivCodeName, number>;
@@ -60,10 +83,16 @@ export class KivParamsError extends KivError {
   /** The key that is missing or of the wrong kind, e.g. "option.messageType". */
   key: string;
 }
-export class KivRequestError extends KivError {
+/** A request's result event carried a non-zero errorCode; C is its callback name. */
+export class KivRequestError<C extends keyof KivEventBodies = keyof KivEventBodies> extends KivError {
   code: number;
   apiName: string;
-  event: KivEvent;
+  event: KivEvent<C>;
+}
+/** A synchronous result longer than the library's result buffer. */
+export class KivResultCutError extends KivError {
+  code: 'ERR_KIV_RESULT_CUT';
+  apiName: string;
 }
 export class KivStateError extends KivError {
   code: 'ERR_KIV_CLOSED' | 'ERR_KIV_IN_EVENT_HANDLER';

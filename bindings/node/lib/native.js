@@ -9,12 +9,19 @@ const koffi = require('koffi');
 
 const LIBRARY_ENV = 'VELMO_KIV_LIBRARY';
 const QUEUE_ENV = 'VELMO_KIV_NODE_QUEUE';
+const OUTPUT_LIBRARY_ENV = 'VELMO_KIV_NODE_OUTPUT';
+const OUTPUT_ENV = 'VELMO_KIV_LIBRARY_OUTPUT';
+const OUTPUTS = { default: -1, none: 0, stderr: 1, stdout: 2 };
 const SDK_FILE = /^(lib)?velmo_kiv_sdk\.(dll|so\.\d+|dylib)$/;
 
 const FILE_NAMES = {
-  win32: { library: 'VelmoKivWrapper.dll', queue: 'VelmoKivNodeQueue.dll' },
-  darwin: { library: 'libVelmoKivWrapper.dylib', queue: 'libVelmoKivNodeQueue.dylib' },
-  default: { library: 'libVelmoKivWrapper.so', queue: 'libVelmoKivNodeQueue.so' },
+  win32: { library: 'VelmoKivWrapper.dll', queue: 'VelmoKivNodeQueue.dll', output: 'VelmoKivNodeOutput.dll' },
+  darwin: {
+    library: 'libVelmoKivWrapper.dylib',
+    queue: 'libVelmoKivNodeQueue.dylib',
+    output: 'libVelmoKivNodeOutput.dylib',
+  },
+  default: { library: 'libVelmoKivWrapper.so', queue: 'libVelmoKivNodeQueue.so', output: 'libVelmoKivNodeOutput.so' },
 };
 
 function prebuildFolder() {
@@ -34,6 +41,23 @@ function locate(envName, which) {
 }
 
 let loaded = null;
+let libraryOutput = null;
+
+// The library that moves the wrapper's console lines, loaded before the
+// wrapper; where the package has none (it can only move them with glibc),
+// they stay where the wrapper writes them.
+function outputControl() {
+  if (libraryOutput) return libraryOutput;
+  let file = process.env[OUTPUT_LIBRARY_ENV];
+  if (!file) {
+    const names = FILE_NAMES[process.platform] || FILE_NAMES.default;
+    file = path.join(prebuildFolder(), names.output);
+  }
+  libraryOutput = fs.existsSync(file)
+    ? koffi.load(file).func('int32_t kiv_node_library_output(int32_t where)')
+    : () => 0;
+  return libraryOutput;
+}
 
 // Loads both libraries once per thread (koffi keeps one handle per path).
 function load() {
@@ -51,6 +75,9 @@ function load() {
   // wrapper's dependency on it is met without a search path.
   const folder = path.dirname(path.resolve(libraryPath));
   const sdk = fs.readdirSync(folder).find((f) => SDK_FILE.test(f));
+  // The library's console lines stay off the host's standard output unless
+  // the host asks for them; the log file is written either way.
+  outputControl()(OUTPUTS[process.env[OUTPUT_ENV] || 'default'] ?? OUTPUTS.default);
   if (sdk) koffi.load(path.join(folder, sdk));
   const library = koffi.load(libraryPath);
   const queue = koffi.load(queuePath);
@@ -70,6 +97,12 @@ function load() {
     queueInterrupt: cdecl(queue, 'void kiv_node_queue_interrupt(void *queue)'),
     queueTake: cdecl(queue, 'int32_t kiv_node_queue_take(void *queue, void *out, uint32_t capacity)'),
     queueDropped: cdecl(queue, 'uint32_t kiv_node_queue_dropped(void *queue)'),
+    queueSetLimit: cdecl(queue, 'void kiv_node_queue_set_limit(void *queue, uint32_t bytes)'),
+    sinkDropped: cdecl(queue, 'uint32_t kiv_node_sink_dropped(void *sink)'),
+    // The engine and its sink are destroyed when this thread ends, if close()
+    // or the finalization registry did not destroy them before.
+    engineAdopt: cdecl(queue, 'int32_t kiv_node_engine_adopt(void *engine, void *sink)'),
+    engineDestroy: cdecl(queue, 'void kiv_node_engine_destroy(void *engine, void *sink)'),
     // CallQuonKivApi with the record and the result buffer kept natively.
     call: cdecl(
       queue,
@@ -81,4 +114,17 @@ function load() {
   return loaded;
 }
 
-module.exports = { load, LIBRARY_ENV, QUEUE_ENV, koffi };
+// Before koffi 3, an asynchronous call still in flight when a worker thread's
+// environment stops aborts the process.
+const ASYNC_SAFE_AT_TEARDOWN = Number(String(koffi.version).split('.')[0]) >= 3;
+
+// Where the library's console log lines go, for the whole process:
+// 'none', 'stderr' or 'stdout'. False where they cannot be moved.
+function setLibraryOutput(where) {
+  if (!Object.hasOwn(OUTPUTS, where) || where === 'default') {
+    throw new TypeError("the library's output is 'none', 'stderr' or 'stdout'");
+  }
+  return outputControl()(OUTPUTS[where]) === 1;
+}
+
+module.exports = { load, setLibraryOutput, LIBRARY_ENV, QUEUE_ENV, koffi, ASYNC_SAFE_AT_TEARDOWN };

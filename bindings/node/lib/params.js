@@ -48,9 +48,24 @@ function checkRecord(api, path, name, value) {
   }
 }
 
-// Returns the parameters to send (a copy when a key was filled in).
+// Returns the parameters to send (a copy when a key was filled in). JSON text
+// is checked as the object it holds and goes as it is; text that is not JSON
+// is left for the library to refuse.
 function checkParams(api, params, payload) {
-  if (typeof params === 'string') return params; // JSON text goes as it is
+  if (typeof params === 'string') {
+    let parsed;
+    try {
+      parsed = JSON.parse(params);
+    } catch {
+      return params;
+    }
+    if (isObject(parsed)) {
+      const path = findNul(parsed);
+      if (path !== null) fail(api, path, 'holds a NUL character');
+      checkParams(api, parsed, payload);
+    }
+    return params;
+  }
   if (params === undefined || params === null) {
     if (api.keys.length === 0) return params;
     params = {};
@@ -99,4 +114,25 @@ function withLength(api, params, payload) {
   return params;
 }
 
-module.exports = { checkParams, withLength };
+// The path of the first key or text in `value` that holds a NUL character
+// ("channelName", "data.items[1].value"), or null.
+function findNul(value, path = '') {
+  if (typeof value === 'string') return value.includes('\0') ? path || '(parameters)' : null;
+  if (value === null || typeof value !== 'object') return null;
+  if (Array.isArray(value)) {
+    for (let i = 0; i < value.length; i++) {
+      const found = findNul(value[i], `${path}[${i}]`);
+      if (found !== null) return found;
+    }
+    return null;
+  }
+  for (const [key, item] of Object.entries(value)) {
+    const at = path ? `${path}.${key}` : key;
+    if (key.includes('\0')) return at;
+    const found = findNul(item, at);
+    if (found !== null) return found;
+  }
+  return null;
+}
+
+module.exports = { checkParams, withLength, findNul };

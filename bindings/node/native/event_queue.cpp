@@ -2,6 +2,7 @@
 // in batches. See event_queue.h for the batch layout.
 #include "event_queue.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <climits>
@@ -11,12 +12,18 @@
 #include <new>
 #include <vector>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include "engine_owner.h"
 #include "quon_event_handler.h"
 
 struct KivNodeQueue {
   std::mutex mutex;
   std::condition_variable arrived;
-  std::vector<uint8_t> pending;  // appended by SDK threads under the mutex
+  std::vector<uint8_t> pending;                 // appended by SDK threads under the mutex
+  size_t limit = KIV_NODE_QUEUE_DEFAULT_LIMIT;  // most bytes pending; guarded by the mutex
   bool interrupted = false;
   std::atomic<uint32_t> dropped{0};
   std::atomic<int> holds{1};
@@ -33,6 +40,14 @@ struct KivNodeQueue {
 namespace {
 
 constexpr size_t kWord = sizeof(uint32_t);
+// A drained batch buffer larger than this is freed rather than kept for reuse,
+// so that a burst does not pin its peak memory.
+constexpr size_t kKeptCapacity = size_t(1) << 20;
+
+// The outcome of a request the host made ("KivEventHandler_onLoginResult_…")
+// is never dropped: a request would otherwise wait forever, and there are no
+// more of them than requests. The limit bounds what others send.
+bool isResultEvent(const char* name) { return std::strstr(name, "Result_") != nullptr; }
 
 void putWord(uint8_t*& at, uint32_t value) {
   std::memcpy(at, &value, kWord);
@@ -66,15 +81,22 @@ class QueueSink final : public velmo::quon::kiv::QuonEventHandler {
   // Runs on SDK threads: copies the event and returns; never throws.
   void OnEvent(EventParam* event) override {
     if (!event) return;
+    bool kept = false;
     try {
-      append(*event);
+      kept = append(*event);
     } catch (...) {
+    }
+    if (!kept) {
+      dropped_.fetch_add(1);
       queue_->dropped.fetch_add(1);
     }
   }
 
+  uint32_t dropped() const { return dropped_.load(); }
+
  private:
-  void append(const EventParam& event) {
+  // False when the event would take the queue past its limit.
+  bool append(const EventParam& event) {
     const char* name = event.eventName ? event.eventName : "";
     const size_t nameLength = std::strlen(name);
     const size_t dataLength = event.data ? event.dataLength : 0;
@@ -89,6 +111,7 @@ class QueueSink final : public velmo::quon::kiv::QuonEventHandler {
     std::lock_guard<std::mutex> lock(queue_->mutex);
     std::vector<uint8_t>& pending = queue_->pending;
     const size_t start = pending.size();
+    if (!isResultEvent(name) && size > queue_->limit - std::min(start, queue_->limit)) return false;
     pending.resize(start + size);
     uint8_t* at = pending.data() + start;
     putWord(at, tag_);
@@ -102,43 +125,69 @@ class QueueSink final : public velmo::quon::kiv::QuonEventHandler {
       if (event.buffers[i]) putBytes(at, event.buffers[i], event.bufferLengths[i]);
     }
     if (start == 0) queue_->arrived.notify_one();
+    return true;
   }
 
   KivNodeQueue* queue_;
   uint32_t tag_;
+  std::atomic<uint32_t> dropped_{0};
 };
 
 }  // namespace
 
 extern "C" {
 
-KivNodeQueue* KIV_NODE_CALL kiv_node_queue_create(void) { return new (std::nothrow) KivNodeQueue; }
+KivNodeQueue* KIV_NODE_CALL kiv_node_queue_create(void) {
+  KivNodeQueue* queue = new (std::nothrow) KivNodeQueue;
+  if (queue && !kiv_node_owner::adoptQueue(queue)) {
+    delete queue;
+    return nullptr;
+  }
+  return queue;
+}
 
 void KIV_NODE_CALL kiv_node_queue_release(KivNodeQueue* queue) {
-  if (queue) queue->release();
+  if (!queue) return;
+  kiv_node_owner::forgetQueue(queue);
+  queue->release();
+}
+
+void KIV_NODE_CALL kiv_node_queue_set_limit(KivNodeQueue* queue, uint32_t bytes) {
+  if (!queue) return;
+  std::lock_guard<std::mutex> lock(queue->mutex);
+  queue->limit = bytes;
 }
 
 void* KIV_NODE_CALL kiv_node_sink_create(KivNodeQueue* queue, uint32_t tag) {
   if (!queue) return nullptr;
-  return static_cast<velmo::quon::kiv::QuonEventHandler*>(new (std::nothrow)
-                                                               QueueSink(queue, tag));
+  return static_cast<velmo::quon::kiv::QuonEventHandler*>(new (std::nothrow) QueueSink(queue, tag));
 }
 
 void KIV_NODE_CALL kiv_node_sink_destroy(void* sink) {
   delete static_cast<velmo::quon::kiv::QuonEventHandler*>(sink);
 }
 
+uint32_t KIV_NODE_CALL kiv_node_sink_dropped(void* sink) {
+  auto* handler = static_cast<velmo::quon::kiv::QuonEventHandler*>(sink);
+  return handler ? static_cast<QueueSink*>(handler)->dropped() : 0;
+}
+
 int32_t KIV_NODE_CALL kiv_node_queue_wait(KivNodeQueue* queue, int32_t timeoutMs) {
   if (!queue) return -1;
-  std::unique_lock<std::mutex> lock(queue->mutex);
-  const bool woken = queue->arrived.wait_for(
-      lock, std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs),
-      [queue] { return queue->interrupted || !queue->pending.empty(); });
-  if (queue->interrupted) {
+  // The wait runs off the JavaScript thread, which may end meanwhile and
+  // release the queue: the wait keeps it alive until it returns.
+  queue->hold();
+  int32_t outcome;
+  {
+    std::unique_lock<std::mutex> lock(queue->mutex);
+    const bool woken =
+        queue->arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs),
+                                [queue] { return queue->interrupted || !queue->pending.empty(); });
+    outcome = queue->interrupted ? -1 : woken ? 1 : 0;
     queue->interrupted = false;
-    return -1;
   }
-  return woken ? 1 : 0;
+  queue->release();
+  return outcome;
 }
 
 void KIV_NODE_CALL kiv_node_queue_interrupt(KivNodeQueue* queue) {
@@ -152,10 +201,21 @@ int32_t KIV_NODE_CALL kiv_node_queue_take(KivNodeQueue* queue, uint8_t* out, uin
   if (!queue || !out) return 0;
   std::vector<uint8_t>& taking = queue->taking;
   if (queue->takingOffset == taking.size()) {
-    taking.clear();
+    const bool shrink = taking.capacity() > kKeptCapacity;
+    if (shrink) {
+      std::vector<uint8_t>().swap(taking);
+    } else {
+      taking.clear();
+    }
     queue->takingOffset = 0;
-    std::lock_guard<std::mutex> lock(queue->mutex);
-    taking.swap(queue->pending);
+    {
+      std::lock_guard<std::mutex> lock(queue->mutex);
+      taking.swap(queue->pending);
+    }
+#if defined(__GLIBC__)
+    // Freed blocks of a burst stay in the heap otherwise.
+    if (shrink) malloc_trim(0);
+#endif
   }
   size_t written = 0;
   while (queue->takingOffset < taking.size()) {

@@ -28,14 +28,23 @@ extern "C" {
 
 typedef struct KivNodeQueue KivNodeQueue;
 
-/* A new queue, or null when memory is exhausted. */
+/* Bytes of events a queue holds at most by default; past it, events are
+ * dropped and counted. */
+#define KIV_NODE_QUEUE_DEFAULT_LIMIT (64u * 1024u * 1024u)
+
+/* A new queue, or null when memory is exhausted. Released when the calling
+ * thread ends, if it was not released before. */
 KIV_NODE_API KivNodeQueue* KIV_NODE_CALL kiv_node_queue_create(void);
 /* Drops the creator's hold; the queue lives on while sinks refer to it. */
 KIV_NODE_API void KIV_NODE_CALL kiv_node_queue_release(KivNodeQueue* queue);
+/* Sets the most bytes of events the queue holds (0 drops every event). */
+KIV_NODE_API void KIV_NODE_CALL kiv_node_queue_set_limit(KivNodeQueue* queue, uint32_t bytes);
 /* A QuonEventHandler that appends every event to the queue with the tag. */
 KIV_NODE_API void* KIV_NODE_CALL kiv_node_sink_create(KivNodeQueue* queue, uint32_t tag);
 /* Only once no engine can deliver to the sink any more. */
 KIV_NODE_API void KIV_NODE_CALL kiv_node_sink_destroy(void* sink);
+/* Events of this sink dropped so far (the queue was full or memory ran out). */
+KIV_NODE_API uint32_t KIV_NODE_CALL kiv_node_sink_dropped(void* sink);
 /* Waits up to timeoutMs for events: 1 when some are queued, 0 on timeout,
  * -1 when kiv_node_queue_interrupt ended the wait. */
 KIV_NODE_API int32_t KIV_NODE_CALL kiv_node_queue_wait(KivNodeQueue* queue, int32_t timeoutMs);
@@ -46,7 +55,7 @@ KIV_NODE_API void KIV_NODE_CALL kiv_node_queue_interrupt(KivNodeQueue* queue);
  * not fit. Called by one thread at a time. */
 KIV_NODE_API int32_t KIV_NODE_CALL kiv_node_queue_take(KivNodeQueue* queue, uint8_t* out,
                                                        uint32_t capacity);
-/* Events dropped because memory ran out while copying them. */
+/* Events of every sink dropped so far (the queue was full or memory ran out). */
 KIV_NODE_API uint32_t KIV_NODE_CALL kiv_node_queue_dropped(KivNodeQueue* queue);
 
 #ifdef __cplusplus

@@ -9,4 +9,5 @@ if [ ! -f node_modules/koffi/package.json ]; then
   echo "== npm ci in bindings/node"
   npm ci --no-audit --no-fund >/dev/null
 fi
-exec "$NODE" --test test/*.test.js
+# Each test has a time limit of its own; none runs longer than this.
+exec "$NODE" --test --test-timeout=300000 test/*.test.js test/*.test.mjs

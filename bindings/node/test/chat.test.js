@@ -23,7 +23,7 @@ function messageFrom(engine, channelName, publisher) {
   );
 }
 
-test('two users exchange exact bytes and non-ASCII text', async () => {
+test('two users exchange exact bytes and non-ASCII text', { timeout: 60000 }, async () => {
   const aliceId = unique('alice-ü');
   const bobId = unique('bob-✓');
   const [alice, bob] = await Promise.all([login(aliceId), login(bobId)]);
@@ -47,7 +47,7 @@ test('two users exchange exact bytes and non-ASCII text', async () => {
   assert.equal((await reply).payloads[0].toString('utf8'), text);
 });
 
-test('a payload buffer is a copy the host may keep', async () => {
+test('a payload buffer is a copy the host may keep', { timeout: 60000 }, async () => {
   const senderId = unique('sender');
   const [sender, receiver] = await Promise.all([login(senderId), login(unique('receiver'))]);
   const channel = unique('keep');
@@ -64,7 +64,7 @@ test('a payload buffer is a copy the host may keep', async () => {
   assert.deepEqual(received.map(String), payloads.map(String));
 });
 
-test('one call of each module, with non-ASCII keys and values', async () => {
+test('one call of each module, with non-ASCII keys and values', { timeout: 60000 }, async () => {
   const userId = unique('usér');
   const engine = await login(userId);
   const channel = unique('kanal-ß');

@@ -15,7 +15,7 @@ async function flood(sender, receiver, count) {
   return channelName;
 }
 
-test('teardown in every order, with events queued and requests waiting', async () => {
+test('teardown in every order, with events queued and requests waiting', { timeout: 120000 }, async () => {
   const orders = {
     'close with a request waiting': async (a) => {
       const waiting = a.client.logout();
@@ -35,7 +35,8 @@ test('teardown in every order, with events queued and requests waiting', async (
     'close twice': async (a) => {
       a.close();
       a.close();
-      assert.throws(() => a.client.logout(), (e) => e.code === 'ERR_KIV_CLOSED');
+      await assert.rejects(a.client.logout(), (e) => e.code === 'ERR_KIV_CLOSED');
+      assert.throws(() => a.client.release(), (e) => e.code === 'ERR_KIV_CLOSED');
     },
     'close while the other engine floods it': async (a, b) => {
       await flood(b, a, 2000);
@@ -60,7 +61,7 @@ test('teardown in every order, with events queued and requests waiting', async (
   }
 });
 
-test('a handler that throws does not stop delivery; teardown inside a handler is refused', async () => {
+test('a handler that throws does not stop delivery; teardown inside a handler is refused', { timeout: 120000 }, async () => {
   const engine = await login(unique('thrower'));
   const errors = [];
   engine.on('error', (e) => errors.push(e));
@@ -85,7 +86,7 @@ test('a handler that throws does not stop delivery; teardown inside a handler is
   assert.equal(engine.closed, false);
 });
 
-test('the event loop stays alive exactly while a request waits or the host listens', async () => {
+test('the event loop stays alive exactly while a request waits or the host listens', { timeout: 120000 }, async () => {
   const prelude = `const kiv = require('.'); const e = new kiv.Engine();
     e.client.create({ config: { appId: 'alive', userId: 'u-' + process.pid } });`;
   const cases = {
@@ -109,7 +110,7 @@ test('the event loop stays alive exactly while a request waits or the host liste
   await Promise.all(runs);
 });
 
-test('a process exiting with engines open does not crash (50 runs)', async () => {
+test('a process exiting with engines open does not crash (50 runs)', { timeout: 300000 }, async () => {
   const script = `const kiv = require('.');
     const users = [new kiv.Engine(), new kiv.Engine()];
     const channelName = 'exit-' + process.pid;
@@ -134,7 +135,7 @@ test('a process exiting with engines open does not crash (50 runs)', async () =>
   assert.deepEqual(failed, []);
 });
 
-test('process.exit from inside a handler, with a request waiting', async () => {
+test('process.exit from inside a handler, with a request waiting', { timeout: 120000 }, async () => {
   const { code, signal, output } = await runChild(`const kiv = require('.');
     const e = new kiv.Engine();
     e.client.create({ config: { appId: 'exit', userId: 'in-handler-' + process.pid } });

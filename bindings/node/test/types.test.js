@@ -10,7 +10,7 @@ const { spawnSync } = require('node:child_process');
 const root = path.join(__dirname, '..');
 const tsc = path.join(root, 'node_modules', 'typescript', 'bin', 'tsc');
 
-test('the declarations type-check a host', { skip: !fs.existsSync(tsc) && 'typescript is not installed' }, () => {
+test('the declarations type-check a host', { timeout: 120000, skip: !fs.existsSync(tsc) && 'typescript is not installed' }, () => {
   const run = spawnSync(
     process.execPath,
     [tsc, '--noEmit', '--strict', '--types', 'node', '--target', 'es2020', '--module', 'commonjs',

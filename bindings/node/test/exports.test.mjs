@@ -1,0 +1,36 @@
+// An ES-module host imports every value the declarations promise by name.
+import test from 'node:test';
+import assert from 'node:assert/strict';
+import { createRequire } from 'node:module';
+import * as namespace from '../lib/index.js';
+import {
+  Engine,
+  version,
+  setLibraryOutput,
+  setEventQueueLimit,
+  DEFAULT_EVENT_QUEUE_LIMIT,
+  apis,
+  events,
+  codes,
+  KivError,
+  KivCallError,
+  KivParamsError,
+  KivRequestError,
+  KivResultCutError,
+  KivStateError,
+} from '../lib/index.js';
+
+const require = createRequire(import.meta.url);
+
+test('every export of the package is a named ES-module export', { timeout: 30000 }, () => {
+  const named = { Engine, version, setLibraryOutput, setEventQueueLimit, DEFAULT_EVENT_QUEUE_LIMIT, apis, events, codes,
+    KivError, KivCallError, KivParamsError, KivRequestError, KivResultCutError, KivStateError };
+  const commonjs = require('../lib/index.js');
+  // Nothing the CommonJS module exports is missing from the static names.
+  assert.deepEqual(Object.keys(namespace).filter((k) => k !== 'default').sort(), Object.keys(commonjs).sort());
+  for (const [name, value] of Object.entries(named)) assert.equal(value, commonjs[name], name);
+  for (const error of [KivCallError, KivParamsError, KivRequestError, KivResultCutError, KivStateError]) {
+    assert.ok(error.prototype instanceof KivError, error.name);
+  }
+  assert.equal(typeof version().version, 'string');
+});
