@@ -3,7 +3,9 @@
 // same run: one user publishes N messages as fast as it can (on a worker
 // thread here, on the main thread of the C host), another counts the message
 // events it receives. Timing never fails anything; it is reported.
-//   node bench/events.js [N] [PAYLOAD_BYTES]     VELMO_KIV_C_HOST names the C host program
+//   node bench/events.js [N] [PAYLOAD_BYTES] [LIMIT_S]   VELMO_KIV_C_HOST names the C host program
+// The run ends after LIMIT_S seconds (120 by default) whatever it reached,
+// with exit code 1 and what it counted.
 
 const { Worker, isMainThread, parentPort, workerData } = require('node:worker_threads');
 const { execFileSync } = require('node:child_process');
@@ -24,35 +26,62 @@ async function publisher({ total, size }) {
   const engine = await user(`js-sender-${process.pid}`);
   const payload = Buffer.alloc(size, 'x');
   const params = { channelName: CHANNEL, length: size, option };
-  parentPort.postMessage(process.hrtime.bigint()); // the same monotonic clock
-  for (let i = 0; i < total; i++) engine.call('KivClient_publish_2d36e93', params, payload);
+  parentPort.postMessage({ start: process.hrtime.bigint() }); // the same monotonic clock
+  let sent = 0;
+  for (let i = 0; i < total; i++) {
+    const { code, result } = engine.call('KivClient_publish_2d36e93', params, payload);
+    if (code === 0 && result && result.result === 0) sent += 1;
+  }
+  // The receiver waits for what was accepted, not for what was asked.
+  parentPort.postMessage({ sent });
   engine.close();
 }
 
-async function javascriptRate(total, size) {
+async function javascriptRate(total, size, limitMs) {
   const receiver = await user(`js-receiver-${process.pid}`);
   await receiver.client.subscribe({ channelName: CHANNEL, options: { withMessage: true } });
   let received = 0;
-  let start = 0;
-  const done = new Promise((resolve) => {
-    receiver.listen().on('onMessageEvent', (event) => {
-      received += event.payloads[0].length === size ? 1 : 0;
-      if (received === total) resolve(process.hrtime.bigint());
-    });
+  let start = 0n;
+  let expected = total; // lowered to what the publisher had accepted
+  let finish;
+  const done = new Promise((resolve) => (finish = resolve));
+  const check = () => received >= expected && finish(process.hrtime.bigint());
+  receiver.listen().on('onMessageEvent', (event) => {
+    received += event.payloads[0].length === size ? 1 : 0;
+    check();
   });
   const worker = new Worker(__filename, { workerData: { total, size } });
-  worker.once('message', (at) => (start = at));
+  // Listened for at once: the worker may be gone before the count is reached.
+  const exited = new Promise((resolve) => worker.once('exit', resolve));
+  worker.on('message', (m) => {
+    if (m.start !== undefined) start = m.start;
+    if (m.sent !== undefined) {
+      expected = m.sent;
+      check();
+    }
+  });
+  worker.once('error', (error) => finish(error));
+  const timer = setTimeout(() => finish(null), limitMs);
   const end = await done;
-  await new Promise((resolve) => worker.once('exit', resolve));
+  clearTimeout(timer);
+  await exited;
   receiver.close();
+  if (typeof end !== 'bigint') {
+    const why = end ? `the publisher failed: ${end.message}` : `time limit of ${limitMs} ms reached`;
+    return { failed: why, events: received, expected, dropped: receiver.droppedEvents };
+  }
   const seconds = Number(end - start) / 1e9;
-  return { events: total, seconds, rate: Math.round(total / seconds) };
+  return { events: received, seconds, rate: Math.round(received / seconds), dropped: receiver.droppedEvents };
 }
 
-function cHostRate(total, size) {
+function cHostRate(total, size, limitMs) {
   const program = process.env.VELMO_KIV_C_HOST;
   if (!program) return null;
-  const output = execFileSync(program, [String(total), String(size)], { encoding: 'utf8', maxBuffer: 1 << 26 });
+  const output = execFileSync(program, [String(total), String(size)], {
+    encoding: 'utf8',
+    maxBuffer: 1 << 26,
+    timeout: limitMs,
+  });
   // The last line; the library's first log lines come before it.
   return JSON.parse(output.trim().split('\n').pop());
 }
@@ -60,14 +89,16 @@ function cHostRate(total, size) {
 async function main() {
   const total = Number(process.argv[2] || 200000);
   const size = Number(process.argv[3] || 64);
-  const c = cHostRate(total, size);
-  const js = await javascriptRate(total, size);
+  const limitMs = Number(process.argv[4] || 120) * 1000;
+  const c = cHostRate(total, size, limitMs);
+  const js = await javascriptRate(total, size, limitMs);
   const report = { total, payloadBytes: size, javascript: js, cHost: c };
-  if (c) {
+  if (c && !js.failed) {
     report.goal = Math.min(100000, c.rate / 2);
     report.ratio = +(js.rate / c.rate).toFixed(3);
   }
   console.log(JSON.stringify(report, null, 2));
+  if (js.failed) process.exitCode = 1;
 }
 
 if (isMainThread) main();
