@@ -23,7 +23,8 @@ TS_SCALARS = {
     "unsigned64": "number", "number": "number", "length": "number", "address": "number",
     "boolean": "boolean", "bytes": "number[]",
 }
-KEY_FIELDS = ("key", "kind", "record", "items", "filledBy", "countOf", "size")
+KEY_FIELDS = ("key", "kind", "record", "items", "filledBy", "countOf", "size", "default")
+RECORDS = {}
 
 
 def accessor(module):
@@ -34,6 +35,37 @@ def accessor(module):
 
 def key_row(field):
     return {name: field[name] for name in KEY_FIELDS if field.get(name) is not None}
+
+
+def all_defaulted(record):
+    """Every field of the record, and of the records inside it, has a default."""
+    return all("default" in f or (f["kind"] == "object" and f.get("record")
+                                  and all_defaulted(f["record"]))
+               for f in RECORDS[record]["fields"])
+
+
+def api_key_row(field):
+    """A key whose record is all defaults may be left out: the binding sends {}."""
+    row = key_row(field)
+    if field["kind"] == "object" and field.get("record") and all_defaulted(field["record"]):
+        row["default"] = {}
+    return row
+
+
+def address_paths(fields, path=()):
+    """Where an event body holds native addresses (and their text twins), which
+    the binding removes: "*" stands for every element of an array."""
+    found = []
+    for f in fields:
+        here = path + (f["key"],)
+        if f["kind"] == "address":
+            found.append(list(here))
+            if f.get("twin"):
+                found.append(list(path + (f["twin"],)))
+        elif f.get("record") and f["kind"] in ("object", "array"):
+            inner = here + ("*",) if f["kind"] == "array" else here
+            found += address_paths(RECORDS[f["record"]]["fields"], inner)
+    return found
 
 
 def js_table(desc):
@@ -48,7 +80,7 @@ def js_table(desc):
     lines.append("  },\n  apis: [\n")
     for api in desc.apis:
         row = {"name": api.name, "module": api.module, "method": api.operation,
-               "mode": api.mode, "keys": [key_row(k) for k in api.key_list],
+               "mode": api.mode, "keys": [api_key_row(k) for k in api.key_list],
                "optionalKeys": api.optionalKeys, "buffer": api.buffer,
                "resultEvents": api.resultEvents, "code": api.code}
         lines.append("    %s,\n" % json.dumps(row, ensure_ascii=False))
@@ -59,6 +91,12 @@ def js_table(desc):
     lines.append("  },\n  // Event name -> the callback name it is emitted under.\n  events: {\n")
     lines += ["    %s: %s,\n" % (json.dumps(e["name"]), json.dumps(e["callback"]))
               for e in desc.events]
+    lines.append("  },\n  // Event name -> where its body holds native addresses, removed on delivery.\n"
+                 "  addressPaths: {\n")
+    for e in desc.events:
+        paths = address_paths(e["keys"])
+        if paths:
+            lines.append("    %s: %s,\n" % (json.dumps(e["name"]), json.dumps(paths)))
     lines.append("  },\n};\n")
     return "".join(lines)
 
@@ -82,6 +120,8 @@ def ts_fields(fields, optional=frozenset(), input_form=False):
     """One line per key, with the text twins and array counts a written form has."""
     out = []
     for f in fields:
+        if not input_form and f["kind"] == "address":
+            continue  # removed on delivery: a native address means nothing to JavaScript
         mark = "?" if f["key"] in optional else ""
         type_ = ts_type(f)
         if input_form and f["kind"] in ("object", "array") and f.get("record"):
@@ -120,6 +160,7 @@ def method(api):
     params_name = "%s%sParams" % (api.module, api_model.upper_first(api.operation))
     shown = [k for k in api.key_list if not k.get("filledBy")]
     optional = set(api.optionalKeys) | {k["key"] for k in shown if k.get("countOf")}
+    optional |= {k["key"] for k in shown if "default" in api_key_row(k)}
     if api.buffer == "payload":
         optional |= {k["key"] for k in shown if k["kind"] == "length"}
     args = []
@@ -182,6 +223,7 @@ EVENTS = {}
 def main(argv):
     desc = api_model.load()
     EVENTS.update(desc.event_by_name)
+    RECORDS.update({r["name"]: r for r in desc.records})
     wanted = {os.path.join(LIB, "api.generated.js"): js_table(desc),
               os.path.join(LIB, "api.generated.d.ts"): ts_declarations(desc)}
     stale = []

@@ -51,8 +51,6 @@ export interface GetOnlineUsersOptions {
 export interface HistoryMessage {
   messageType: number;
   publisher: string;
-  message: number;
-  message_str: string;
   messageLength: number;
   messageLength_str: string;
   customType: string;
@@ -96,13 +94,9 @@ export interface KivConfig {
   presenceTimeout: number;
   heartbeatInterval: number;
   reconnectTimeout: number;
-  context: number;
-  context_str: string;
   useStringUserId: boolean;
   multipath: boolean;
   ispPolicyEnabled: boolean;
-  eventHandler: number;
-  eventHandler_str: string;
   logConfig: LogConfig;
   proxyConfig: ProxyConfig;
   encryptionConfig: EncryptionConfig;
@@ -160,8 +154,6 @@ export interface MessageEvent {
   messageType: number;
   channelName: string;
   channelTopic: string;
-  message: number;
-  message_str: string;
   messageLength: number;
   messageLength_str: string;
   publisher: string;
@@ -818,13 +810,13 @@ export interface StreamChannelGetSubscribedUserListParams {
 export interface StreamChannelJoinTopicParams {
   channelName: string;
   topic: string;
-  options: KivInput<JoinTopicOptions>;
+  options?: KivInput<JoinTopicOptions>;
 }
 
 /** Parameters of "StreamChannel_join_2090a6b". */
 export interface StreamChannelJoinParams {
   channelName: string;
-  options: KivInput<JoinChannelOptions>;
+  options?: KivInput<JoinChannelOptions>;
 }
 
 /** Parameters of "StreamChannel_leaveTopic_1fa04dd". */
@@ -843,7 +835,7 @@ export interface StreamChannelPublishTopicMessageParams {
   channelName: string;
   topic: string;
   length?: number;
-  option: KivInput<TopicMessageOptions>;
+  option?: KivInput<TopicMessageOptions>;
 }
 
 /** Parameters of "StreamChannel_release". */
@@ -921,7 +913,7 @@ export interface KivClientLoginParams {
 export interface KivClientPublishParams {
   channelName: string;
   length?: number;
-  option: KivInput<PublishOptions>;
+  option?: KivInput<PublishOptions>;
 }
 
 /** Parameters of "KivClient_renewToken_1fa04dd". */
@@ -957,7 +949,7 @@ export interface KivClientSetParametersParams {
 /** Parameters of "KivClient_subscribe_3fae92d". */
 export interface KivClientSubscribeParams {
   channelName: string;
-  options: KivInput<SubscribeOptions>;
+  options?: KivInput<SubscribeOptions>;
 }
 
 /** Parameters of "KivClient_unsubscribe_1fa04dd". */
@@ -1017,7 +1009,7 @@ export interface KivStorageRemoveChannelMetadataParams {
   channelName: string;
   channelType: number;
   data: KivInput<Metadata>;
-  options: KivInput<MetadataOptions>;
+  options?: KivInput<MetadataOptions>;
   lockName: string;
 }
 
@@ -1025,7 +1017,7 @@ export interface KivStorageRemoveChannelMetadataParams {
 export interface KivStorageRemoveUserMetadataParams {
   userId: string;
   data: KivInput<Metadata>;
-  options: KivInput<MetadataOptions>;
+  options?: KivInput<MetadataOptions>;
 }
 
 /** Parameters of "KivStorage_setChannelMetadata_55e6d00". */
@@ -1033,7 +1025,7 @@ export interface KivStorageSetChannelMetadataParams {
   channelName: string;
   channelType: number;
   data: KivInput<Metadata>;
-  options: KivInput<MetadataOptions>;
+  options?: KivInput<MetadataOptions>;
   lockName: string;
 }
 
@@ -1041,7 +1033,7 @@ export interface KivStorageSetChannelMetadataParams {
 export interface KivStorageSetUserMetadataParams {
   userId: string;
   data: KivInput<Metadata>;
-  options: KivInput<MetadataOptions>;
+  options?: KivInput<MetadataOptions>;
 }
 
 /** Parameters of "KivStorage_subscribeUserMetadata_1fa04dd". */
@@ -1059,7 +1051,7 @@ export interface KivStorageUpdateChannelMetadataParams {
   channelName: string;
   channelType: number;
   data: KivInput<Metadata>;
-  options: KivInput<MetadataOptions>;
+  options?: KivInput<MetadataOptions>;
   lockName: string;
 }
 
@@ -1067,7 +1059,7 @@ export interface KivStorageUpdateChannelMetadataParams {
 export interface KivStorageUpdateUserMetadataParams {
   userId: string;
   data: KivInput<Metadata>;
-  options: KivInput<MetadataOptions>;
+  options?: KivInput<MetadataOptions>;
 }
 
 /** The APIs answered by the "KivStorage" module. */
@@ -1158,7 +1150,7 @@ export interface KivLockModule {
 export interface KivPresenceGetOnlineUsersParams {
   channelName: string;
   channelType: number;
-  options: KivInput<GetOnlineUsersOptions>;
+  options?: KivInput<GetOnlineUsersOptions>;
 }
 
 /** Parameters of "KivPresence_getState_4ffa44d". */
@@ -1198,7 +1190,7 @@ export interface KivPresenceWhereNowParams {
 export interface KivPresenceWhoNowParams {
   channelName: string;
   channelType: number;
-  options: KivInput<PresenceOptions>;
+  options?: KivInput<PresenceOptions>;
 }
 
 /** The APIs answered by the "KivPresence" module. */
@@ -1223,7 +1215,7 @@ export interface KivPresenceModule {
 export interface KivHistoryGetMessagesParams {
   channelName: string;
   channelType: number;
-  options: KivInput<GetHistoryMessagesOptions>;
+  options?: KivInput<GetHistoryMessagesOptions>;
 }
 
 /** The APIs answered by the "KivHistory" module. */

@@ -239,6 +239,8 @@ class Engine extends EventEmitter {
       body = {};
     }
     const callback = description.events[name] || name;
+    const addresses = description.addressPaths[name];
+    if (addresses) for (const path of addresses) removePath(body, path);
     const event = { name, callback, body, payloads };
     handlerDepth += 1;
     try {
@@ -281,6 +283,20 @@ class Engine extends EventEmitter {
         }
       }
     }
+  }
+}
+
+// Removes the key at `path` ("*" for every element of an array) from a body:
+// native addresses of the SDK's process mean nothing to JavaScript.
+function removePath(value, path, at = 0) {
+  if (value === null || typeof value !== 'object') return;
+  const key = path[at];
+  if (at === path.length - 1) {
+    delete value[key];
+  } else if (key === '*') {
+    if (Array.isArray(value)) for (const item of value) removePath(item, path, at + 1);
+  } else {
+    removePath(value[key], path, at + 1);
   }
 }
 

@@ -76,6 +76,7 @@ function checkParams(api, params, payload) {
     fail(api, 'message', 'needs the payload argument');
   }
   params = withCounts(api, params);
+  params = withDefaults(api, params);
   for (const field of api.keys) {
     const value = params[field.key];
     if (value === undefined) {
@@ -84,6 +85,17 @@ function checkParams(api, params, payload) {
       fail(api, field.key, 'is missing');
     }
     checkValue(api, field.key, field, value);
+  }
+  return params;
+}
+
+// A key left out whose record is all defaults is sent as {}, as the library
+// wants every key present.
+function withDefaults(api, params) {
+  for (const field of api.keys) {
+    if (field.default !== undefined && params[field.key] === undefined) {
+      params = { ...params, [field.key]: structuredClone(field.default) };
+    }
   }
   return params;
 }

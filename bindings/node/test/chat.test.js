@@ -11,6 +11,7 @@ const ALL_BYTES = Buffer.from(Array.from({ length: 256 }, (_, i) => i));
 
 async function subscribe(engine, channelName) {
   const event = await engine.client.subscribe({ channelName, options: { withMessage: true } });
+  assert.equal((await engine.client.subscribe({ channelName: `${channelName}-defaults` })).body.errorCode, 0);
   assert.equal(event.callback, 'onSubscribeResult');
   assert.equal(event.body.channelName, channelName);
 }
@@ -40,6 +41,8 @@ test('two users exchange exact bytes and non-ASCII text', { timeout: 60000 }, as
   assert.equal(message.name, 'KivEventHandler_onMessageEvent_ce5f8f5');
   assert.equal(message.body.event.messageLength, 256);
   assert.equal(message.body.event.messageLength_str, '256');
+  // The SDK's address of the bytes is not part of the body.
+  assert.deepEqual(['message' in message.body.event, 'message_str' in message.body.event], [false, false]);
 
   const text = 'hi alice, ça va ✓ 𝄞';
   const reply = messageFrom(alice, channel, bobId);
@@ -88,7 +91,8 @@ test('one call of each module, with non-ASCII keys and values', { timeout: 60000
   const where = await engine.presence.whereNow({ userId });
   assert.ok(where.body.channels.some((c) => c.channelName === channel));
 
-  const history = await engine.history.getMessages({ channelName: channel, channelType: 1, options: {} });
+  // A record key left out is sent with its defaults.
+  const history = await engine.history.getMessages({ channelName: channel, channelType: 1 });
   assert.equal(history.body.errorCode, 0);
   assert.deepEqual(history.payloads, []);
 });

@@ -1,6 +1,6 @@
 // Compiled with tsc --noEmit by types.test.js: the declarations type a host's
 // use of the package, and reject what the library would refuse.
-import { Engine, KivEvent, KivParamsError, KivRequestError } from '..';
+import { Engine, KivEvent, KivParamsError, KivRequestError, setEventQueueLimit, setLibraryOutput } from '..';
 
 async function host(engine: Engine): Promise<string> {
   engine.client.create({ config: { appId: 'a', userId: 'u' } });
@@ -15,8 +15,32 @@ async function host(engine: Engine): Promise<string> {
   try {
     await engine.lock.acquireLock({ channelName: 'c', channelType: 1, lockName: 'l', retry: false });
   } catch (error) {
-    if (error instanceof KivRequestError || error instanceof KivParamsError) return String(error.code);
+    if (error instanceof KivRequestError) {
+      const failed = error as KivRequestError<'onAcquireLockResult'>;
+      const lockName: string = failed.event.body.lockName;
+      return `${error.code} ${lockName}`;
+    }
+    if (error instanceof KivParamsError) return String(error.code);
   }
+  // Keys whose records are all defaults may be left out.
+  await engine.client.subscribe({ channelName: 'c' });
+  // The 'event' listener narrows the body by its callback name.
+  engine.on('event', (event) => {
+    if (event.callback === 'onMessageEvent') {
+      const publisher: string = event.body.event.publisher;
+      void publisher;
+    }
+  });
+  engine.prependListener('onLoginResult', (event) => void event.body.errorCode);
+  engine.addListener('eventsDropped', (report) => void (report.count + report.total));
+  engine.once('error', (error) => void error.message);
+  // @ts-expect-error a message body holds no native address
+  engine.on('onMessageEvent', (event) => event.body.event.message);
+  // @ts-expect-error not an event of an engine
+  engine.on('onNoSuchEvent', () => {});
+  setEventQueueLimit(1 << 20);
+  const moved: boolean = setLibraryOutput('stderr');
+  void moved;
   // @ts-expect-error a missing key
   engine.client.login({});
   // @ts-expect-error a key of the wrong kind
