@@ -74,7 +74,8 @@ def js_table(desc):
     lines.append("  library: %s,\n  version: %s,\n" % (json.dumps(desc.library),
                                                        json.dumps(desc.version)))
     lines.append("  codes: [\n")
-    lines += ["    %s,\n" % json.dumps({"code": c["code"], "name": c["name"]}) for c in desc.codes]
+    lines += ["    %s,\n" % json.dumps({"code": c["code"], "name": c["name"], "meaning": c.get("meaning", "")})
+              for c in desc.codes]
     lines.append("  ],\n  // Engine property -> the module whose APIs it holds.\n  modules: {\n")
     lines += ["    %s: %s,\n" % (accessor(m), json.dumps(m)) for m in modules]
     lines.append("  },\n  apis: [\n")

@@ -5,12 +5,12 @@ module.exports = {
   library: "VelmoKivWrapper",
   version: "2.2.6.2",
   codes: [
-    {"code": 0, "name": "ok"},
-    {"code": -1, "name": "nullEngine"},
-    {"code": -2, "name": "badParams"},
-    {"code": -4, "name": "noModule"},
-    {"code": -7, "name": "noClient"},
-    {"code": -1009, "name": "unknownApi"},
+    {"code": 0, "name": "ok", "meaning": "success"},
+    {"code": -1, "name": "nullEngine", "meaning": "the engine handle is null"},
+    {"code": -2, "name": "badParams", "meaning": "parameters missing, malformed or of another kind"},
+    {"code": -4, "name": "noModule", "meaning": "no module answers the prefix of the API name"},
+    {"code": -7, "name": "noClient", "meaning": "no SDK client (or sub-interface) to call"},
+    {"code": -1009, "name": "unknownApi", "meaning": "the module does not know the API name"},
   ],
   // Engine property -> the module whose APIs it holds.
   modules: {

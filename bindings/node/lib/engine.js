@@ -148,13 +148,25 @@ class Engine extends EventEmitter {
   // return their result; asynchronous ones a Promise of their result event,
   // and never throw: their refusals reject it.
   invoke(apiName, params, payload) {
+    return this._invokeFrom(this.invoke, apiName, params, payload);
+  }
+
+  // `entry` is the method the host called: a rejection carries the host's
+  // stack from there, captured now, as the failure may come later from an event.
+  _invokeFrom(entry, apiName, params, payload) {
     const api = API_BY_NAME.get(apiName);
     if (!api || api.mode !== 'async') return this._invoke(api, apiName, params, payload);
+    const caller = {};
+    Error.captureStackTrace(caller, entry);
+    let promise;
     try {
-      return this._invoke(api, apiName, params, payload);
+      promise = this._invoke(api, apiName, params, payload);
     } catch (error) {
-      return Promise.reject(error);
+      promise = Promise.reject(error);
     }
+    return promise.catch((error) => {
+      throw withCallerStack(error, caller.stack);
+    });
   }
 
   _invoke(api, apiName, params, payload) {
@@ -166,7 +178,7 @@ class Engine extends EventEmitter {
     // A failure the SDK reported at once ("KivClient_create" with a refused
     // configuration, a request it would not start) is an error too.
     if (result && typeof result.result === 'number' && result.result !== 0) {
-      throw new KivCallError(apiName, result.result, result);
+      throw new KivCallError(apiName, result.result, result, this.errorReason(result.result));
     }
     if (api.mode !== 'async') return result;
     const match = REQUEST_ID.exec(raw);
@@ -319,13 +331,7 @@ function moduleClass(prefix, apis) {
   for (const api of apis) {
     const method = function (params, payload) {
       if (api.buffer === 'eventSink') payload = undefined;
-      if (api.mode !== 'async') return this.engine.invoke(api.name, params, payload);
-      // The caller's stack, for a rejection that comes later from an event.
-      const caller = {};
-      Error.captureStackTrace(caller, method);
-      return this.engine.invoke(api.name, params, payload).catch((error) => {
-        throw withCallerStack(error, caller.stack);
-      });
+      return this.engine._invokeFrom(method, api.name, params, payload);
     };
     Module.prototype[api.method] = method;
   }

@@ -12,10 +12,13 @@ class KivError extends Error {
   }
 }
 
-// A call answered with a return code other than its success code.
+// A call answered with a return code other than its success code: one of the
+// library's own codes, named with its meaning, or the SDK's, with its reason.
 class KivCallError extends KivError {
   constructor(apiName, code, result, reason) {
-    super(`${callName(apiName)} returned ${code} (${codeName(code)})${reason ? `: ${reason}` : ''}`, code);
+    const own = LIBRARY_CODES.get(code);
+    const why = own ? ` (${own.name}: ${own.meaning})` : reason ? `: ${reason}` : '';
+    super(`${callName(apiName)} returned ${code}${why}`, code);
     this.apiName = apiName;
     this.result = result;
   }
@@ -63,16 +66,13 @@ function withCallerStack(error, callerStack) {
   return error;
 }
 
-const CODE_NAMES = new Map();
+const LIBRARY_CODES = new Map();
 const CALL_NAMES = new Map();
 function setCodeNames(codes) {
-  for (const { code, name } of codes) CODE_NAMES.set(code, name);
+  for (const entry of codes) LIBRARY_CODES.set(entry.code, entry);
 }
 function setCallNames(pairs) {
   for (const [apiName, call] of pairs) CALL_NAMES.set(apiName, call);
-}
-function codeName(code) {
-  return CODE_NAMES.get(code) || 'unknown code';
 }
 function callName(apiName) {
   return CALL_NAMES.get(apiName) || apiName;

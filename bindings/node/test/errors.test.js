@@ -51,17 +51,17 @@ test('return codes become KivCallError with the code', { timeout: 60000 }, async
   const engine = newEngine();
   await assert.rejects(engine.client.login({ token: 't' }), (e) => {
     assert.ok(e instanceof kiv.KivCallError && e.code === -7);
-    assert.match(e.message, /^client\.login returned -7 \(noClient\)/);
+    assert.match(e.message, /^client\.login returned -7 \(noClient: no SDK client/);
     return true;
   });
   const cases = [
     [() => engine.invoke('KivClient_noSuchCall', {}), -1009],
     [() => engine.client.release(), -7],
-    // The loopback SDK refuses an empty user id with 4.
-    [() => engine.client.create({ config: { appId: 'a', userId: '' } }), 4],
+    // The loopback SDK refuses an empty user id with 4, and gives its reason.
+    [() => engine.client.create({ config: { appId: 'a', userId: '' } }), 4, /^client\.create returned 4: userId is missing/],
   ];
-  for (const [call, code] of cases) {
-    assert.throws(call, (e) => e instanceof kiv.KivCallError && e.code === code);
+  for (const [call, code, message = /./] of cases) {
+    assert.throws(call, (e) => e instanceof kiv.KivCallError && e.code === code && message.test(e.message));
   }
   // call() itself never throws for a code.
   assert.equal(engine.call('Nothing_call', {}).code, -4);
