@@ -61,7 +61,7 @@ async function main() {
   await new Promise((r) => setTimeout(r, 200));
   const after = rss();
   receiver.close();
-  console.log(JSON.stringify({ blockMs, payloadBytes: size, limitBytes: kiv.DEFAULT_EVENT_QUEUE_LIMIT, sent, received,
+  console.log(JSON.stringify({ blockMs, payloadBytes: size, limitBytes: require('../lib/event_pump').queueLimit(), sent, received,
     dropped: receiver.droppedEvents, rssMiB: { before, peak, afterDrain: after } }));
 }
 
