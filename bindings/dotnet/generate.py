@@ -30,6 +30,11 @@ READERS = {
 }
 
 
+# Defaults the binding chooses over the SDK's: the library's log stays quiet
+# (errors only) unless the host asks for more.
+BINDING_DEFAULTS = {("LogConfig", "level"): "4"}
+
+
 def ident(key):
     return "@" + key if key in KEYWORDS else key
 
@@ -70,7 +75,10 @@ def write_value(field, expr, indent):
     if kind == "object":
         return [pad + "(%s ?? new %s()).WriteTo(w);" % (expr, field["record"])]
     if kind == "array":
-        element = "e.WriteTo(w)" if field.get("items") == "object" else "w.Value(e)"
+        if field.get("items") == "object":
+            element = "(e ?? throw w.NullElement()).WriteTo(w)"
+        else:
+            element = "w.Element(e)"
         return [pad + "w.BeginArray();",
                 pad + "foreach (var e in %s ?? System.Array.Empty<%s>()) %s;" % (expr, cs_type(field)[:-2], element),
                 pad + "w.EndArray();"]
@@ -109,7 +117,7 @@ def records_file(d):
         out.append("    public sealed partial class %s" % record["name"])
         out.append("    {")
         for f in record["fields"]:
-            literal = cs_literal(f)
+            literal = BINDING_DEFAULTS.get((record["name"], f["key"])) or cs_literal(f)
             init = " = %s;" % literal if literal else ""
             comment = ' (JSON "%s"%s)' % (f["key"], ', twin "%s"' % f["twin"] if f.get("twin") else "")
             out.append("        /// <summary>%s%s.</summary>" % (f["kind"], comment))

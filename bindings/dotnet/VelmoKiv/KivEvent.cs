@@ -46,14 +46,14 @@ namespace VelmoKiv
     /// <summary>A handler threw: the binding caught it so it never reached the library.</summary>
     public sealed class HandlerFailedEventArgs : EventArgs
     {
-        internal HandlerFailedEventArgs(KivEvent ev, Exception exception)
+        internal HandlerFailedEventArgs(KivEvent? ev, Exception exception)
         {
             Event = ev;
             Exception = exception;
         }
 
         /// <summary>The event being handled, or null when the event itself could not be read.</summary>
-        public KivEvent Event { get; }
+        public KivEvent? Event { get; }
 
         public Exception Exception { get; }
     }

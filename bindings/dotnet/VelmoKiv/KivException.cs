@@ -38,4 +38,20 @@ namespace VelmoKiv
         /// <summary>The event that answered the request.</summary>
         public KivEvent Result { get; }
     }
+
+    /// <summary>
+    /// A synchronous result longer than the library's result buffer: the
+    /// library cut it, so it is not handed out as if it were whole.
+    /// </summary>
+    public sealed class KivResultTruncatedException : KivException
+    {
+        internal KivResultTruncatedException(string apiName, int length)
+            : base(apiName, 0, $"{apiName}: the result was cut at {length} bytes, the size of the library's result buffer")
+        {
+            Length = length;
+        }
+
+        /// <summary>The bytes of the result that arrived.</summary>
+        public int Length { get; }
+    }
 }

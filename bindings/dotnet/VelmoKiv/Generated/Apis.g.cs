@@ -739,7 +739,7 @@ namespace VelmoKiv
             w.Value((uint)keys.Length);
             w.Key("keys");
             w.BeginArray();
-            foreach (var e in keys ?? System.Array.Empty<string>()) w.Value(e);
+            foreach (var e in keys ?? System.Array.Empty<string>()) w.Element(e);
             w.EndArray();
             var json = w.EndObject().ToString();
             return engine.InvokeAsync<PresenceRemoveStateResultArgs>("KivPresence_removeState_d7033d8", json, null, timeout, cancellationToken);
@@ -757,7 +757,7 @@ namespace VelmoKiv
             w.Value(channelType);
             w.Key("items");
             w.BeginArray();
-            foreach (var e in items ?? System.Array.Empty<StateItem>()) e.WriteTo(w);
+            foreach (var e in items ?? System.Array.Empty<StateItem>()) (e ?? throw w.NullElement()).WriteTo(w);
             w.EndArray();
             w.Key("count");
             w.Value((uint)items.Length);

@@ -64,7 +64,7 @@ namespace VelmoKiv
             w.BeginObject();
             w.Key("channels");
             w.BeginArray();
-            foreach (var e in Channels ?? System.Array.Empty<string>()) w.Value(e);
+            foreach (var e in Channels ?? System.Array.Empty<string>()) w.Element(e);
             w.EndArray();
             w.EndObject();
         }
@@ -245,7 +245,7 @@ namespace VelmoKiv
             (TimeoutUserList ?? new UserList()).WriteTo(w);
             w.Key("userStateList");
             w.BeginArray();
-            foreach (var e in UserStateList ?? System.Array.Empty<UserState>()) e.WriteTo(w);
+            foreach (var e in UserStateList ?? System.Array.Empty<UserState>()) (e ?? throw w.NullElement()).WriteTo(w);
             w.EndArray();
             w.EndObject();
         }
@@ -478,11 +478,11 @@ namespace VelmoKiv
             w.Value(Reason);
             w.Key("affectedChannels");
             w.BeginArray();
-            foreach (var e in AffectedChannels ?? System.Array.Empty<string>()) w.Value(e);
+            foreach (var e in AffectedChannels ?? System.Array.Empty<string>()) w.Element(e);
             w.EndArray();
             w.Key("unrestoredChannels");
             w.BeginArray();
-            foreach (var e in UnrestoredChannels ?? System.Array.Empty<string>()) w.Value(e);
+            foreach (var e in UnrestoredChannels ?? System.Array.Empty<string>()) w.Element(e);
             w.EndArray();
             w.Key("isResumed");
             w.Value(IsResumed);
@@ -565,7 +565,7 @@ namespace VelmoKiv
             w.Value(ChannelName);
             w.Key("lockDetailList");
             w.BeginArray();
-            foreach (var e in LockDetailList ?? System.Array.Empty<LockDetail>()) e.WriteTo(w);
+            foreach (var e in LockDetailList ?? System.Array.Empty<LockDetail>()) (e ?? throw w.NullElement()).WriteTo(w);
             w.EndArray();
             w.Key("timestamp");
             w.Value(Timestamp);
@@ -592,7 +592,7 @@ namespace VelmoKiv
         /// <summary>unsigned (JSON "fileSizeInKB").</summary>
         public uint FileSizeInKB { get; set; } = 1024u;
         /// <summary>integer (JSON "level").</summary>
-        public int Level { get; set; } = 1;
+        public int Level { get; set; } = 4;
 
         internal void WriteTo(JsonWriter w)
         {
@@ -693,7 +693,7 @@ namespace VelmoKiv
             w.Value(MajorRevision);
             w.Key("items");
             w.BeginArray();
-            foreach (var e in Items ?? System.Array.Empty<MetadataItem>()) e.WriteTo(w);
+            foreach (var e in Items ?? System.Array.Empty<MetadataItem>()) (e ?? throw w.NullElement()).WriteTo(w);
             w.EndArray();
             w.EndObject();
         }
@@ -809,7 +809,7 @@ namespace VelmoKiv
             w.Value(Publisher);
             w.Key("stateItems");
             w.BeginArray();
-            foreach (var e in StateItems ?? System.Array.Empty<StateItem>()) e.WriteTo(w);
+            foreach (var e in StateItems ?? System.Array.Empty<StateItem>()) (e ?? throw w.NullElement()).WriteTo(w);
             w.EndArray();
             w.Key("interval");
             (Interval ?? new IntervalInfo()).WriteTo(w);
@@ -882,7 +882,7 @@ namespace VelmoKiv
             w.Value(ServiceType);
             w.Key("accessPointHosts");
             w.BeginArray();
-            foreach (var e in AccessPointHosts ?? System.Array.Empty<string>()) w.Value(e);
+            foreach (var e in AccessPointHosts ?? System.Array.Empty<string>()) w.Element(e);
             w.EndArray();
             w.EndObject();
         }
@@ -1013,7 +1013,7 @@ namespace VelmoKiv
             w.BeginObject();
             w.Key("userStateList");
             w.BeginArray();
-            foreach (var e in UserStateList ?? System.Array.Empty<UserState>()) e.WriteTo(w);
+            foreach (var e in UserStateList ?? System.Array.Empty<UserState>()) (e ?? throw w.NullElement()).WriteTo(w);
             w.EndArray();
             w.EndObject();
         }
@@ -1204,7 +1204,7 @@ namespace VelmoKiv
             w.Value(Publisher);
             w.Key("topicInfos");
             w.BeginArray();
-            foreach (var e in TopicInfos ?? System.Array.Empty<TopicInfo>()) e.WriteTo(w);
+            foreach (var e in TopicInfos ?? System.Array.Empty<TopicInfo>()) (e ?? throw w.NullElement()).WriteTo(w);
             w.EndArray();
             w.Key("timestamp");
             w.Value(Timestamp);
@@ -1238,7 +1238,7 @@ namespace VelmoKiv
             w.Value(Topic);
             w.Key("publishers");
             w.BeginArray();
-            foreach (var e in Publishers ?? System.Array.Empty<PublisherInfo>()) e.WriteTo(w);
+            foreach (var e in Publishers ?? System.Array.Empty<PublisherInfo>()) (e ?? throw w.NullElement()).WriteTo(w);
             w.EndArray();
             w.EndObject();
         }
@@ -1295,7 +1295,7 @@ namespace VelmoKiv
             w.BeginObject();
             w.Key("users");
             w.BeginArray();
-            foreach (var e in Users ?? System.Array.Empty<string>()) w.Value(e);
+            foreach (var e in Users ?? System.Array.Empty<string>()) w.Element(e);
             w.EndArray();
             w.EndObject();
         }
@@ -1319,7 +1319,7 @@ namespace VelmoKiv
             w.BeginObject();
             w.Key("users");
             w.BeginArray();
-            foreach (var e in Users ?? System.Array.Empty<string>()) w.Value(e);
+            foreach (var e in Users ?? System.Array.Empty<string>()) w.Element(e);
             w.EndArray();
             w.EndObject();
         }
@@ -1347,7 +1347,7 @@ namespace VelmoKiv
             w.Value(UserId);
             w.Key("states");
             w.BeginArray();
-            foreach (var e in States ?? System.Array.Empty<StateItem>()) e.WriteTo(w);
+            foreach (var e in States ?? System.Array.Empty<StateItem>()) (e ?? throw w.NullElement()).WriteTo(w);
             w.EndArray();
             w.EndObject();
         }
