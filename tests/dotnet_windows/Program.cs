@@ -50,7 +50,7 @@ try
     Check(subscribed.ChannelName == channel, "alice and bob log in, bob subscribes to the room");
     var payload = Enumerable.Range(0, 256).Select(i => (byte)i).ToArray();
     var arrived = new TaskCompletionSource<MessageEventArgs>(TaskCreationOptions.RunContinuationsAsynchronously);
-    bob.MessageEvent += (s, e) => { if (e.Event.Publisher == aliceId) arrived.TrySetResult(e); };
+    bob.MessageReceived += (s, e) => { if (e.Event.Publisher == aliceId) arrived.TrySetResult(e); };
     await alice.Client.PublishAsync(channel, payload,
         new PublishOptions { ChannelType = MessageChannel, StoreInHistory = true, CustomType = "bytes ✓" });
     var message = await arrived.Task.WaitAsync(TimeSpan.FromSeconds(30));

@@ -90,7 +90,18 @@ namespace VelmoKiv
         /// How long an asynchronous call waits for its result event;
         /// <see cref="Timeout.InfiniteTimeSpan"/> or <see cref="TimeSpan.MaxValue"/> waits without limit.
         /// </summary>
-        public TimeSpan DefaultTimeout { get; set; } = TimeSpan.FromSeconds(30);
+        /// <exception cref="ArgumentOutOfRangeException">The value is negative and not infinite.</exception>
+        public TimeSpan DefaultTimeout
+        {
+            get => defaultTimeout;
+            set
+            {
+                RequestTable.Limit(value, nameof(value));
+                defaultTimeout = value;
+            }
+        }
+
+        private TimeSpan defaultTimeout = TimeSpan.FromSeconds(30);
 
         /// <summary>A handler threw; the exception stopped there. Exceptions thrown here are ignored.</summary>
         public event EventHandler<HandlerFailedEventArgs>? HandlerFailed;
@@ -222,15 +233,21 @@ namespace VelmoKiv
             }
         }
 
+        /// <summary>A synchronous call's status: anything but 0 fails as an asynchronous call's refusal does.</summary>
+        internal void ThrowUnlessZero(string apiName, int result)
+        {
+            if (result != 0) throw KivException.ForResult(apiName, result);
+        }
+
         /// <summary>
         /// An asynchronous call: {"result":0,"requestId":N} now, then the event
         /// carrying N. A result of another value means the call was refused.
         /// </summary>
         internal async Task<T> InvokeAsync<T>(string apiName, string paramsJson, byte[]? payload,
-                                              TimeSpan? timeout, CancellationToken cancellationToken)
+                                              CancellationToken cancellationToken)
             where T : KivEvent
         {
-            var limit = RequestTable.Limit(timeout ?? DefaultTimeout, nameof(timeout));
+            var limit = RequestTable.Limit(defaultTimeout, nameof(DefaultTimeout));
             cancellationToken.ThrowIfCancellationRequested();
             Task<KivEvent> pending;
             requests.BeginCall();

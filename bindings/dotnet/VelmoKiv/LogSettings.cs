@@ -12,11 +12,15 @@ namespace VelmoKiv
 
     public sealed partial class ClientApi
     {
-        /// <summary>The level of the library's log (file and console) for the whole process.</summary>
-        public int SetLogLevel(KivLogLevel level) => SetLogLevel((int)level);
+        /// <summary>The level of the library's log (file and standard output) for the whole process.</summary>
+        /// <param name="level">The lowest level written; <see cref="KivLogLevel.None"/> writes nothing.</param>
+        /// <exception cref="KivException">The library refused the level.</exception>
+        public void SetLogLevel(KivLogLevel level) => SetLogLevel((int)level);
 
         /// <summary>The largest size of a log file in KiB before it rolls over; 0 changes nothing.</summary>
-        public int SetLogFileSizeInKBytes(uint kilobytes) => SetLogFileSize(kilobytes);
+        /// <param name="kilobytes">The size in KiB.</param>
+        /// <exception cref="KivException">The library refused the size.</exception>
+        public void SetLogFileSizeInKBytes(uint kilobytes) => SetLogFileSize(kilobytes);
     }
 
     public sealed partial class LogConfig

@@ -15,7 +15,7 @@ await alice.Client.LoginAsync("token");
 await bob.Client.LoginAsync("token");
 var channel = "exit-" + tag;
 await bob.Client.SubscribeAsync(channel, new SubscribeOptions { WithMessage = true });
-bob.MessageEvent += (s, e) =>
+bob.MessageReceived += (s, e) =>
 {
     if (mode == "exit-in-handler") Environment.Exit(3);
 };

@@ -24,7 +24,7 @@ namespace VelmoKiv.Tests
             await SubscribeAsync(receiver, channel);
             int calls = 0;
             var blocked = new TaskCompletionSource<bool>(TaskCreationOptions.RunContinuationsAsynchronously);
-            receiver.MessageEvent += (s, e) =>
+            receiver.MessageReceived += (s, e) =>
             {
                 if (Interlocked.Increment(ref calls) == 1)
                 {
@@ -85,7 +85,7 @@ namespace VelmoKiv.Tests
             {
                 var finished = new TaskCompletionSource<bool>(TaskCreationOptions.RunContinuationsAsynchronously);
                 done.Add(finished.Task);
-                self.MessageEvent += (s, e) =>
+                self.MessageReceived += (s, e) =>
                 {
                     bothIn.SignalAndWait(TimeSpan.FromSeconds(20));
                     other.Dispose();
@@ -95,6 +95,27 @@ namespace VelmoKiv.Tests
             await sender.Client.PublishAsync(channel, new byte[] { 1 }, new PublishOptions { ChannelType = MessageChannel });
             await Task.WhenAll(done).WaitAsync(TimeSpan.FromSeconds(20));
             Assert.True(a.IsDisposed && b.IsDisposed);
+        }
+
+        [Fact]
+        public async Task AHandlerCannotChangeWhatTheNextOneSees()
+        {
+            string channel = Unique("c"), senderId = Unique("s");
+            var sender = await LoginAsync(senderId);
+            var receiver = await LoginAsync(Unique("r"));
+            await SubscribeAsync(receiver, channel);
+            receiver.MessageReceived += (s, e) =>
+            {
+                Array.Clear(e.Payload, 0, e.Payload.Length);
+                e.Payloads[0][0] = 0;
+                e.Event.Publisher = "someone else";
+            };
+            var seen = new TaskCompletionSource<(byte[], string)>(TaskCreationOptions.RunContinuationsAsynchronously);
+            receiver.MessageReceived += (s, e) => seen.TrySetResult((e.Payload, e.Event.Publisher));
+            await sender.Client.PublishAsync(channel, new byte[] { 1, 2, 3 }, new PublishOptions { ChannelType = MessageChannel });
+            var (payload, publisher) = await seen.Task.WaitAsync(TimeSpan.FromSeconds(20));
+            Assert.Equal(new byte[] { 1, 2, 3 }, payload);
+            Assert.Equal(senderId, publisher);
         }
 
         [MethodImpl(MethodImplOptions.NoInlining)]

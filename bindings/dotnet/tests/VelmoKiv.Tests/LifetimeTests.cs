@@ -34,7 +34,7 @@ namespace VelmoKiv.Tests
             var b = await LoginAsync(Unique("b"));
             await SubscribeAsync(b, channel);
             var closedInHandler = new TaskCompletionSource<bool>();
-            b.MessageEvent += (s, e) => { b.Dispose(); closedInHandler.TrySetResult(b.IsDisposed); };
+            b.MessageReceived += (s, e) => { b.Dispose(); closedInHandler.TrySetResult(b.IsDisposed); };
             await a.Client.PublishAsync(channel, new byte[] { 1 }, new PublishOptions { ChannelType = MessageChannel });
             Assert.True(await closedInHandler.Task.WaitAsync(TimeSpan.FromSeconds(20)));
             a.Dispose();
@@ -55,7 +55,7 @@ namespace VelmoKiv.Tests
             await SubscribeAsync(receiver, channel);
             int received = 0, wrong = 0;
             var all = new TaskCompletionSource<bool>(TaskCreationOptions.RunContinuationsAsynchronously);
-            receiver.MessageEvent += (s, e) =>
+            receiver.MessageReceived += (s, e) =>
             {
                 if (BitConverter.ToInt32(e.Payload, 0) != received) ++wrong;
                 if (++received == count) all.TrySetResult(true);
@@ -90,8 +90,8 @@ namespace VelmoKiv.Tests
             var second = new TaskCompletionSource<bool>();
             b.HandlerFailed += (s, e) => reported.TrySetResult(e);
             b.HandlerFailed += (s, e) => throw new InvalidOperationException("failing failure handler");
-            b.MessageEvent += (s, e) => throw new InvalidOperationException("handler bug");
-            b.MessageEvent += (s, e) => second.TrySetResult(true);
+            b.MessageReceived += (s, e) => throw new InvalidOperationException("handler bug");
+            b.MessageReceived += (s, e) => second.TrySetResult(true);
             await a.Client.PublishAsync(channel, new byte[] { 7 }, new PublishOptions { ChannelType = MessageChannel });
             var failure = await reported.Task.WaitAsync(TimeSpan.FromSeconds(20));
             Assert.Equal("handler bug", failure.Exception.Message);

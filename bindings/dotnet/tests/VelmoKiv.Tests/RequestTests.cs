@@ -27,8 +27,9 @@ namespace VelmoKiv.Tests
         [Fact]
         public void ANegativeTimeOutIsTheCallersError()
         {
-            var e = Assert.Throws<ArgumentOutOfRangeException>(() => RequestTable.Limit(TimeSpan.FromMilliseconds(-2), "timeout"));
-            Assert.Equal("timeout", e.ParamName);
+            var engine = Open(Unique("u"));
+            Assert.Throws<ArgumentOutOfRangeException>(() => engine.DefaultTimeout = TimeSpan.FromMilliseconds(-2));
+            Assert.Equal(TimeSpan.FromSeconds(20), engine.DefaultTimeout);
         }
 
         [Fact]
@@ -37,11 +38,14 @@ namespace VelmoKiv.Tests
             var engine = await LoginAsync(Unique("u"));
             Assert.Equal(0, engine.ArmedTimers);
             // Infinite time-outs need no timer at all, and still complete.
-            await engine.Client.SubscribeAsync(Unique("c"), new SubscribeOptions(), TimeSpan.MaxValue);
+            engine.DefaultTimeout = TimeSpan.MaxValue;
+            await engine.Client.SubscribeAsync(Unique("c"), new SubscribeOptions());
             using (await HoldDispatcherAsync(engine))
             {
-                var timed = engine.Client.SubscribeAsync(Unique("c"), new SubscribeOptions(), TimeSpan.FromSeconds(20));
-                var endless = engine.Client.SubscribeAsync(Unique("c"), new SubscribeOptions(), TimeSpan.MaxValue);
+                engine.DefaultTimeout = TimeSpan.FromSeconds(20);
+                var timed = engine.Client.SubscribeAsync(Unique("c"), new SubscribeOptions());
+                engine.DefaultTimeout = TimeSpan.MaxValue;
+                var endless = engine.Client.SubscribeAsync(Unique("c"), new SubscribeOptions());
                 Assert.Equal(1, engine.ArmedTimers);
                 Assert.False(endless.IsCompleted);
             }
@@ -61,8 +65,9 @@ namespace VelmoKiv.Tests
             await alice.Lock.AcquireLockAsync(channel, MessageChannel, "pen", false);
 
             using var source = new CancellationTokenSource();
-            var waiting = bob.Lock.AcquireLockAsync(channel, MessageChannel, "pen", true,
-                                                    cancel ? null : TimeSpan.FromMilliseconds(200), source.Token);
+            if (!cancel) bob.DefaultTimeout = TimeSpan.FromMilliseconds(200);
+            var waiting = bob.Lock.AcquireLockAsync(channel, MessageChannel, "pen", true, source.Token);
+            bob.DefaultTimeout = TimeSpan.FromSeconds(20);
             if (cancel) source.Cancel();
             await Assert.ThrowsAnyAsync<Exception>(() => waiting);
             Assert.True(waiting.IsCanceled == cancel);
