@@ -122,7 +122,10 @@ def records_file(d):
             init = " = %s;" % literal if literal else ""
             comment = ' (JSON "%s"%s)' % (f["key"], ', twin "%s"' % f["twin"] if f.get("twin") else "")
             out.append("        /// <summary>%s%s.</summary>" % (f["kind"], comment))
-            out.append("        public %s %s { get; set; }%s" % (cs_type(f), upper_first(f["key"]), init))
+            # A native address means nothing to .NET code: payloads arrive as
+            # bytes, and the engine fills the addresses it passes itself.
+            access = "internal" if f["kind"] == "address" else "public"
+            out.append("        %s %s %s { get; set; }%s" % (access, cs_type(f), upper_first(f["key"]), init))
         out.append("")
         out.append("        internal void WriteTo(JsonWriter w)")
         out.append("        {")

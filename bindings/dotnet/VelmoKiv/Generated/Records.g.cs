@@ -184,7 +184,7 @@ namespace VelmoKiv
         /// <summary>string (JSON "publisher").</summary>
         public string Publisher { get; set; } = "";
         /// <summary>address (JSON "message", twin "message_str").</summary>
-        public ulong Message { get; set; } = 0ul;
+        internal ulong Message { get; set; } = 0ul;
         /// <summary>unsigned64 (JSON "messageLength", twin "messageLength_str").</summary>
         public ulong MessageLength { get; set; } = 0ul;
         /// <summary>string (JSON "customType").</summary>
@@ -359,7 +359,7 @@ namespace VelmoKiv
         /// <summary>unsigned (JSON "reconnectTimeout").</summary>
         public uint ReconnectTimeout { get; set; } = 0u;
         /// <summary>address (JSON "context", twin "context_str").</summary>
-        public ulong Context { get; set; } = 0ul;
+        internal ulong Context { get; set; } = 0ul;
         /// <summary>boolean (JSON "useStringUserId").</summary>
         public bool UseStringUserId { get; set; } = true;
         /// <summary>boolean (JSON "multipath").</summary>
@@ -367,7 +367,7 @@ namespace VelmoKiv
         /// <summary>boolean (JSON "ispPolicyEnabled").</summary>
         public bool IspPolicyEnabled { get; set; } = false;
         /// <summary>address (JSON "eventHandler", twin "eventHandler_str").</summary>
-        public ulong EventHandler { get; set; } = 0ul;
+        internal ulong EventHandler { get; set; } = 0ul;
         /// <summary>object (JSON "logConfig").</summary>
         public LogConfig LogConfig { get; set; } = new LogConfig();
         /// <summary>object (JSON "proxyConfig").</summary>
@@ -629,7 +629,7 @@ namespace VelmoKiv
         /// <summary>string (JSON "channelTopic").</summary>
         public string ChannelTopic { get; set; } = "";
         /// <summary>address (JSON "message", twin "message_str").</summary>
-        public ulong Message { get; set; } = 0ul;
+        internal ulong Message { get; set; } = 0ul;
         /// <summary>unsigned64 (JSON "messageLength", twin "messageLength_str").</summary>
         public ulong MessageLength { get; set; } = 0ul;
         /// <summary>string (JSON "publisher").</summary>
