@@ -185,6 +185,7 @@ def events_file(d):
         out.append('    /// <summary>"%s" (SDK callback %s).</summary>' % (e["name"], e["callback"]))
         out.append("    public sealed class %s : KivEvent" % cls)
         out.append("    {")
+        out.append("        /// <summary>The library's name of this event.</summary>")
         out.append('        public const string EventName = "%s";' % e["name"])
         out.append("")
         out.append("        internal %s(string name, string json, IReadOnlyList<byte[]> payloads)" % cls)
@@ -295,6 +296,38 @@ def result_type(api):
     return SCALARS[kind], READERS[kind]
 
 
+def call_docs(api, params, d):
+    """The XML documentation of one call beyond its summary."""
+    pad = "        /// "
+    lines = []
+    for cs, name, k in params:
+        what = "the payload bytes" if k.get("filledBy") == "payload" else "%s" % k["kind"]
+        lines.append(pad + '<param name="%s">"%s": %s.</param>' % (k["key"], k["key"], what))
+    if api.is_async:
+        lines.append(pad + '<param name="cancellationToken">Ends the wait for the result; '
+                     'what the SDK already did stands.</param>')
+        lines.append(pad + "<returns>The result event carrying this call's request id.</returns>")
+    else:
+        ret, reader = result_type(api)
+        if ret != "void":
+            lines.append(pad + '<returns>The call\'s "result".</returns>')
+    if any(is_reference(cs) for cs, name, k in params):
+        lines.append(pad + '<exception cref="ArgumentNullException">A parameter is null.</exception>')
+    lines.append(pad + '<exception cref="ArgumentException">A text holds a lone surrogate or an array a null '
+                 'element.</exception>')
+    lines.append(pad + '<exception cref="ObjectDisposedException">The engine was disposed.</exception>')
+    if api.is_async:
+        lines.append(pad + '<exception cref="KivException">The library or the SDK refused the call; through '
+                     'the task, <see cref="KivRequestException"/> when the result carries an error.</exception>')
+        lines.append(pad + '<exception cref="TimeoutException">Through the task: no result within '
+                     '<see cref="KivEngine.DefaultTimeout"/>.</exception>')
+        lines.append(pad + '<exception cref="OperationCanceledException">Through the task: the token was '
+                     'cancelled.</exception>')
+    else:
+        lines.append(pad + '<exception cref="KivException">The library or the SDK answered a failure.</exception>')
+    return lines
+
+
 def apis_file(d):
     out = [HEADER, "using System;", "using System.Threading;", "using System.Threading.Tasks;",
            "using VelmoKiv.Json;", "", "namespace VelmoKiv", "{"]
@@ -357,6 +390,7 @@ def apis_file(d):
                 ret, _ = result_type(api)
                 out.append('        /// <summary>"%s" (%s; success code %d).</summary>' % (api.name, api.mode, api.code))
                 name = upper_first(api.operation)
+            out.extend(call_docs(api, params, d))
             out.append("        public %s %s(%s)" % (ret, name, ", ".join(args)))
             out.append("        {")
             for cs, pname, k in params:

@@ -61,7 +61,7 @@ try
     Check(message.Event.CustomType == "bytes ✓", $"the custom type crosses as UTF-8 ({message.Event.CustomType})");
 
     // Stream channel: create and join.
-    Check(alice.StreamChannel.CreateStreamChannel(stream) == 0, "alice creates a stream channel");
+    alice.StreamChannel.CreateStreamChannel(stream);  // throws when refused
     var joined = await alice.StreamChannel.JoinAsync(stream, new JoinChannelOptions { Token = "token-a" });
     Check(joined.ChannelName == stream && joined.UserId == aliceId, $"alice joins it ({joined.Json})");
 

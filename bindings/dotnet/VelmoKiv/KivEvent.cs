@@ -75,6 +75,7 @@ namespace VelmoKiv
         /// <summary>The event being handled, or null when the event itself could not be read.</summary>
         public KivEvent? Event { get; }
 
+        /// <summary>What the handler threw.</summary>
         public Exception Exception { get; }
     }
 }

@@ -3,10 +3,15 @@ namespace VelmoKiv
     /// <summary>The library's log levels, as "KivClient_setLogLevel" and <see cref="LogConfig.Level"/> take them.</summary>
     public enum KivLogLevel
     {
+        /// <summary>Nothing is written, neither file nor standard output.</summary>
         None = 0,
+        /// <summary>Everything, calls with their parameters and results included.</summary>
         Info = 1,
+        /// <summary>Warnings and worse.</summary>
         Warn = 2,
+        /// <summary>Errors and worse: the binding's default.</summary>
         Error = 4,
+        /// <summary>Fatal errors only.</summary>
         Fatal = 8,
     }
 

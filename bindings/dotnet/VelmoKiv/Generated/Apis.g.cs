@@ -64,6 +64,11 @@ namespace VelmoKiv
         internal StreamChannelApi(KivEngine engine) { this.engine = engine; }
 
         /// <summary>"KivClient_createStreamChannel_ae3d0cf" (sync; success code 0).</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void CreateStreamChannel(string channelName)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivClient_createStreamChannel_ae3d0cf needs \"channelName\"");
@@ -75,6 +80,12 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_getChannelName" (sync; success code 0).</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <returns>The call's "result".</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public string GetChannelName(string channelName)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_getChannelName needs \"channelName\"");
@@ -86,6 +97,16 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_getSubscribedUserList_1fa04dd"; completes with "KivEventHandler_onGetSubscribedUserListResult_79f7ec8" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="topic">"topic": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<GetSubscribedUserListResultArgs> GetSubscribedUserListAsync(string channelName, string topic, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_getSubscribedUserList_1fa04dd needs \"channelName\"");
@@ -100,6 +121,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_joinTopic_ff0ec3f"; completes with "KivEventHandler_onJoinTopicResult_bfd472e" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="topic">"topic": string.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<JoinTopicResultArgs> JoinTopicAsync(string channelName, string topic, JoinTopicOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_joinTopic_ff0ec3f needs \"channelName\"");
@@ -117,6 +149,16 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_join_2090a6b"; completes with "KivEventHandler_onJoinResult_ce14e01" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<JoinResultArgs> JoinAsync(string channelName, JoinChannelOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_join_2090a6b needs \"channelName\"");
@@ -131,6 +173,16 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_leaveTopic_1fa04dd"; completes with "KivEventHandler_onLeaveTopicResult_bfd472e" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="topic">"topic": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<LeaveTopicResultArgs> LeaveTopicAsync(string channelName, string topic, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_leaveTopic_1fa04dd needs \"channelName\"");
@@ -145,6 +197,15 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_leave_90386a9"; completes with "KivEventHandler_onLeaveResult_ce14e01" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<LeaveResultArgs> LeaveAsync(string channelName, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_leave_90386a9 needs \"channelName\"");
@@ -156,6 +217,18 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_publishTopicMessage_a31773e"; completes with "KivEventHandler_onPublishTopicMessageResult_ce14e01" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="topic">"topic": string.</param>
+        /// <param name="message">"message": the payload bytes.</param>
+        /// <param name="option">"option": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<PublishTopicMessageResultArgs> PublishTopicMessageAsync(string channelName, string topic, byte[] message, TopicMessageOptions option, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_publishTopicMessage_a31773e needs \"channelName\"");
@@ -176,6 +249,11 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_release" (sync; success code 0).</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void Release(string channelName)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_release needs \"channelName\"");
@@ -187,6 +265,16 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_renewToken_1fa04dd"; completes with "KivEventHandler_onRenewTokenResult_e9203be" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="token">"token": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<RenewTokenResultArgs> RenewTokenAsync(string channelName, string token, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_renewToken_1fa04dd needs \"channelName\"");
@@ -201,6 +289,12 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_setParameters_3a2037f" (sync; success code 0).</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="parameters">"parameters": string.</param>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void SetParameters(string channelName, string parameters)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_setParameters_3a2037f needs \"channelName\"");
@@ -215,6 +309,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_subscribeTopic_b801234"; completes with "KivEventHandler_onSubscribeTopicResult_ae281ad" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="topic">"topic": string.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<SubscribeTopicResultArgs> SubscribeTopicAsync(string channelName, string topic, TopicOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_subscribeTopic_b801234 needs \"channelName\"");
@@ -232,6 +337,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"StreamChannel_unsubscribeTopic_b801234"; completes with "KivEventHandler_onUnsubscribeTopicResult_ce14e01" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="topic">"topic": string.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<UnsubscribeTopicResultArgs> UnsubscribeTopicAsync(string channelName, string topic, TopicOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_unsubscribeTopic_b801234 needs \"channelName\"");
@@ -257,6 +373,9 @@ namespace VelmoKiv
         internal ClientApi(KivEngine engine) { this.engine = engine; }
 
         /// <summary>"KivClient_getLock" (local; success code 4).</summary>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void GetLock()
         {
             var w = new JsonWriter().BeginObject();
@@ -265,6 +384,9 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_getPresence" (local; success code 4).</summary>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void GetPresence()
         {
             var w = new JsonWriter().BeginObject();
@@ -273,6 +395,9 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_getStorage" (local; success code 4).</summary>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void GetStorage()
         {
             var w = new JsonWriter().BeginObject();
@@ -281,6 +406,15 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_login_1fa04dd"; completes with "KivEventHandler_onLoginResult_4f46899" carrying the same request id.</summary>
+        /// <param name="token">"token": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<LoginResultArgs> LoginAsync(string token, CancellationToken cancellationToken = default)
         {
             if (token == null) throw new ArgumentNullException("token", "KivClient_login_1fa04dd needs \"token\"");
@@ -292,6 +426,13 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_logout_90386a9"; completes with "KivEventHandler_onLogoutResult_4f46899" carrying the same request id.</summary>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<LogoutResultArgs> LogoutAsync(CancellationToken cancellationToken = default)
         {
             var w = new JsonWriter().BeginObject();
@@ -300,6 +441,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_publish_2d36e93"; completes with "KivEventHandler_onPublishResult_4f46899" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="message">"message": the payload bytes.</param>
+        /// <param name="option">"option": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<PublishResultArgs> PublishAsync(string channelName, byte[] message, PublishOptions option, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivClient_publish_2d36e93 needs \"channelName\"");
@@ -317,6 +469,9 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_release" (sync; success code 0).</summary>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void Release()
         {
             var w = new JsonWriter().BeginObject();
@@ -325,6 +480,15 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_renewToken_1fa04dd"; completes with "KivEventHandler_onRenewTokenResult_e9203be" carrying the same request id.</summary>
+        /// <param name="token">"token": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<RenewTokenResultArgs> RenewTokenAsync(string token, CancellationToken cancellationToken = default)
         {
             if (token == null) throw new ArgumentNullException("token", "KivClient_renewToken_1fa04dd needs \"token\"");
@@ -336,6 +500,10 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_setAppType" (sync; success code 0).</summary>
+        /// <param name="appType">"appType": integer.</param>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void SetAppType(int appType)
         {
             var w = new JsonWriter().BeginObject();
@@ -346,6 +514,11 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_setLogFile" (local; success code 0).</summary>
+        /// <param name="filePath">"filePath": string.</param>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void SetLogFile(string filePath)
         {
             if (filePath == null) throw new ArgumentNullException("filePath", "KivClient_setLogFile needs \"filePath\"");
@@ -357,6 +530,10 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_setLogFileSize" (local; success code 0).</summary>
+        /// <param name="fileSizeInKBytes">"fileSizeInKBytes": unsigned.</param>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void SetLogFileSize(uint fileSizeInKBytes)
         {
             var w = new JsonWriter().BeginObject();
@@ -367,6 +544,10 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_setLogLevel" (local; success code 0).</summary>
+        /// <param name="level">"level": integer.</param>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void SetLogLevel(int level)
         {
             var w = new JsonWriter().BeginObject();
@@ -377,6 +558,11 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_setParameters_3a2037f" (sync; success code 0).</summary>
+        /// <param name="parameters">"parameters": string.</param>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
         public void SetParameters(string parameters)
         {
             if (parameters == null) throw new ArgumentNullException("parameters", "KivClient_setParameters_3a2037f needs \"parameters\"");
@@ -388,6 +574,16 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_subscribe_3fae92d"; completes with "KivEventHandler_onSubscribeResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<SubscribeResultArgs> SubscribeAsync(string channelName, SubscribeOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivClient_subscribe_3fae92d needs \"channelName\"");
@@ -402,6 +598,15 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivClient_unsubscribe_1fa04dd"; completes with "KivEventHandler_onUnsubscribeResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<UnsubscribeResultArgs> UnsubscribeAsync(string channelName, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivClient_unsubscribe_1fa04dd needs \"channelName\"");
@@ -421,6 +626,16 @@ namespace VelmoKiv
         internal StorageApi(KivEngine engine) { this.engine = engine; }
 
         /// <summary>"KivStorage_getChannelMetadata_ad8568b"; completes with "KivEventHandler_onGetChannelMetadataResult_d105bb5" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<GetChannelMetadataResultArgs> GetChannelMetadataAsync(string channelName, int channelType, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivStorage_getChannelMetadata_ad8568b needs \"channelName\"");
@@ -434,6 +649,15 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivStorage_getUserMetadata_1fa04dd"; completes with "KivEventHandler_onGetUserMetadataResult_7065706" carrying the same request id.</summary>
+        /// <param name="userId">"userId": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<GetUserMetadataResultArgs> GetUserMetadataAsync(string userId, CancellationToken cancellationToken = default)
         {
             if (userId == null) throw new ArgumentNullException("userId", "KivStorage_getUserMetadata_1fa04dd needs \"userId\"");
@@ -445,6 +669,19 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivStorage_removeChannelMetadata_55e6d00"; completes with "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="data">"data": object.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="lockName">"lockName": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<RemoveChannelMetadataResultArgs> RemoveChannelMetadataAsync(string channelName, int channelType, Metadata data, MetadataOptions options, string lockName, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivStorage_removeChannelMetadata_55e6d00 needs \"channelName\"");
@@ -467,6 +704,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivStorage_removeUserMetadata_24ae125"; completes with "KivEventHandler_onRemoveUserMetadataResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="userId">"userId": string.</param>
+        /// <param name="data">"data": object.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<RemoveUserMetadataResultArgs> RemoveUserMetadataAsync(string userId, Metadata data, MetadataOptions options, CancellationToken cancellationToken = default)
         {
             if (userId == null) throw new ArgumentNullException("userId", "KivStorage_removeUserMetadata_24ae125 needs \"userId\"");
@@ -484,6 +732,19 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivStorage_setChannelMetadata_55e6d00"; completes with "KivEventHandler_onSetChannelMetadataResult_7cb1a6e" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="data">"data": object.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="lockName">"lockName": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<SetChannelMetadataResultArgs> SetChannelMetadataAsync(string channelName, int channelType, Metadata data, MetadataOptions options, string lockName, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivStorage_setChannelMetadata_55e6d00 needs \"channelName\"");
@@ -506,6 +767,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivStorage_setUserMetadata_24ae125"; completes with "KivEventHandler_onSetUserMetadataResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="userId">"userId": string.</param>
+        /// <param name="data">"data": object.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<SetUserMetadataResultArgs> SetUserMetadataAsync(string userId, Metadata data, MetadataOptions options, CancellationToken cancellationToken = default)
         {
             if (userId == null) throw new ArgumentNullException("userId", "KivStorage_setUserMetadata_24ae125 needs \"userId\"");
@@ -523,6 +795,15 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivStorage_subscribeUserMetadata_1fa04dd"; completes with "KivEventHandler_onSubscribeUserMetadataResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="userId">"userId": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<SubscribeUserMetadataResultArgs> SubscribeUserMetadataAsync(string userId, CancellationToken cancellationToken = default)
         {
             if (userId == null) throw new ArgumentNullException("userId", "KivStorage_subscribeUserMetadata_1fa04dd needs \"userId\"");
@@ -534,6 +815,15 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivStorage_unsubscribeUserMetadata_1fa04dd"; completes with "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="userId">"userId": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<UnsubscribeUserMetadataResultArgs> UnsubscribeUserMetadataAsync(string userId, CancellationToken cancellationToken = default)
         {
             if (userId == null) throw new ArgumentNullException("userId", "KivStorage_unsubscribeUserMetadata_1fa04dd needs \"userId\"");
@@ -545,6 +835,19 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivStorage_updateChannelMetadata_55e6d00"; completes with "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="data">"data": object.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="lockName">"lockName": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<UpdateChannelMetadataResultArgs> UpdateChannelMetadataAsync(string channelName, int channelType, Metadata data, MetadataOptions options, string lockName, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivStorage_updateChannelMetadata_55e6d00 needs \"channelName\"");
@@ -567,6 +870,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivStorage_updateUserMetadata_24ae125"; completes with "KivEventHandler_onUpdateUserMetadataResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="userId">"userId": string.</param>
+        /// <param name="data">"data": object.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<UpdateUserMetadataResultArgs> UpdateUserMetadataAsync(string userId, Metadata data, MetadataOptions options, CancellationToken cancellationToken = default)
         {
             if (userId == null) throw new ArgumentNullException("userId", "KivStorage_updateUserMetadata_24ae125 needs \"userId\"");
@@ -592,6 +906,18 @@ namespace VelmoKiv
         internal LockApi(KivEngine engine) { this.engine = engine; }
 
         /// <summary>"KivLock_acquireLock_cd2dbc2"; completes with "KivEventHandler_onAcquireLockResult_aad7ec0" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="lockName">"lockName": string.</param>
+        /// <param name="retry">"retry": boolean.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<AcquireLockResultArgs> AcquireLockAsync(string channelName, int channelType, string lockName, bool retry, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_acquireLock_cd2dbc2 needs \"channelName\"");
@@ -610,6 +936,16 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivLock_getLocks_ad8568b"; completes with "KivEventHandler_onGetLocksResult_6e98f5f" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<GetLocksResultArgs> GetLocksAsync(string channelName, int channelType, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_getLocks_ad8568b needs \"channelName\"");
@@ -623,6 +959,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivLock_releaseLock_4ffa44d"; completes with "KivEventHandler_onReleaseLockResult_01034fa" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="lockName">"lockName": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<ReleaseLockResultArgs> ReleaseLockAsync(string channelName, int channelType, string lockName, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_releaseLock_4ffa44d needs \"channelName\"");
@@ -639,6 +986,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivLock_removeLock_4ffa44d"; completes with "KivEventHandler_onRemoveLockResult_01034fa" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="lockName">"lockName": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<RemoveLockResultArgs> RemoveLockAsync(string channelName, int channelType, string lockName, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_removeLock_4ffa44d needs \"channelName\"");
@@ -655,6 +1013,18 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivLock_revokeLock_fc4a9d7"; completes with "KivEventHandler_onRevokeLockResult_01034fa" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="lockName">"lockName": string.</param>
+        /// <param name="owner">"owner": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<RevokeLockResultArgs> RevokeLockAsync(string channelName, int channelType, string lockName, string owner, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_revokeLock_fc4a9d7 needs \"channelName\"");
@@ -674,6 +1044,18 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivLock_setLock_89e5672"; completes with "KivEventHandler_onSetLockResult_01034fa" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="lockName">"lockName": string.</param>
+        /// <param name="ttl">"ttl": unsigned.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<SetLockResultArgs> SetLockAsync(string channelName, int channelType, string lockName, uint ttl, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_setLock_89e5672 needs \"channelName\"");
@@ -700,6 +1082,17 @@ namespace VelmoKiv
         internal PresenceApi(KivEngine engine) { this.engine = engine; }
 
         /// <summary>"KivPresence_getOnlineUsers_ce2d8e8"; completes with "KivEventHandler_onGetOnlineUsersResult_b070777" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<GetOnlineUsersResultArgs> GetOnlineUsersAsync(string channelName, int channelType, GetOnlineUsersOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivPresence_getOnlineUsers_ce2d8e8 needs \"channelName\"");
@@ -716,6 +1109,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivPresence_getState_4ffa44d"; completes with "KivEventHandler_onPresenceGetStateResult_3d764cc" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="userId">"userId": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<PresenceGetStateResultArgs> GetStateAsync(string channelName, int channelType, string userId, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivPresence_getState_4ffa44d needs \"channelName\"");
@@ -732,6 +1136,15 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivPresence_getUserChannels_1fa04dd"; completes with "KivEventHandler_onGetUserChannelsResult_ae64023" carrying the same request id.</summary>
+        /// <param name="userId">"userId": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<GetUserChannelsResultArgs> GetUserChannelsAsync(string userId, CancellationToken cancellationToken = default)
         {
             if (userId == null) throw new ArgumentNullException("userId", "KivPresence_getUserChannels_1fa04dd needs \"userId\"");
@@ -743,6 +1156,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivPresence_removeState_d7033d8"; completes with "KivEventHandler_onPresenceRemoveStateResult_4f46899" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="keys">"keys": array.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<PresenceRemoveStateResultArgs> RemoveStateAsync(string channelName, int channelType, string[] keys, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivPresence_removeState_d7033d8 needs \"channelName\"");
@@ -763,6 +1187,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivPresence_setState_b73723a"; completes with "KivEventHandler_onPresenceSetStateResult_4f46899" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="items">"items": array.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<PresenceSetStateResultArgs> SetStateAsync(string channelName, int channelType, StateItem[] items, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivPresence_setState_b73723a needs \"channelName\"");
@@ -783,6 +1218,15 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivPresence_whereNow_1fa04dd"; completes with "KivEventHandler_onWhereNowResult_ae64023" carrying the same request id.</summary>
+        /// <param name="userId">"userId": string.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<WhereNowResultArgs> WhereNowAsync(string userId, CancellationToken cancellationToken = default)
         {
             if (userId == null) throw new ArgumentNullException("userId", "KivPresence_whereNow_1fa04dd needs \"userId\"");
@@ -794,6 +1238,17 @@ namespace VelmoKiv
         }
 
         /// <summary>"KivPresence_whoNow_f7f61d1"; completes with "KivEventHandler_onWhoNowResult_b070777" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<WhoNowResultArgs> WhoNowAsync(string channelName, int channelType, PresenceOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivPresence_whoNow_f7f61d1 needs \"channelName\"");
@@ -818,6 +1273,17 @@ namespace VelmoKiv
         internal HistoryApi(KivEngine engine) { this.engine = engine; }
 
         /// <summary>"KivHistory_getMessages_e5877fc"; completes with "KivEventHandler_onGetHistoryMessagesResult_c5dd08c" carrying the same request id.</summary>
+        /// <param name="channelName">"channelName": string.</param>
+        /// <param name="channelType">"channelType": integer.</param>
+        /// <param name="options">"options": object.</param>
+        /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
+        /// <returns>The result event carrying this call's request id.</returns>
+        /// <exception cref="ArgumentNullException">A parameter is null.</exception>
+        /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
+        /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
+        /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
+        /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
+        /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
         public Task<GetHistoryMessagesResultArgs> GetMessagesAsync(string channelName, int channelType, GetHistoryMessagesOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivHistory_getMessages_e5877fc needs \"channelName\"");

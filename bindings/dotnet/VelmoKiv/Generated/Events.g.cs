@@ -10,6 +10,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onLinkStateEvent_6d5317f" (SDK callback onLinkStateEvent).</summary>
     public sealed class LinkStateEventArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onLinkStateEvent_6d5317f";
 
         internal LinkStateEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -29,6 +30,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onMessageEvent_ce5f8f5" (SDK callback onMessageEvent).</summary>
     public sealed class MessageEventArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onMessageEvent_ce5f8f5";
 
         internal MessageEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -51,6 +53,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onPresenceEvent_32b5db1" (SDK callback onPresenceEvent).</summary>
     public sealed class PresenceEventArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onPresenceEvent_32b5db1";
 
         internal PresenceEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -70,6 +73,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onTopicEvent_b4e4bd7" (SDK callback onTopicEvent).</summary>
     public sealed class TopicEventArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onTopicEvent_b4e4bd7";
 
         internal TopicEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -89,6 +93,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onLockEvent_5e7fbef" (SDK callback onLockEvent).</summary>
     public sealed class LockEventArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onLockEvent_5e7fbef";
 
         internal LockEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -108,6 +113,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onStorageEvent_4304228" (SDK callback onStorageEvent).</summary>
     public sealed class StorageEventArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onStorageEvent_4304228";
 
         internal StorageEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -127,6 +133,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onTokenEvent_ec6a1f1" (SDK callback onTokenEvent).</summary>
     public sealed class TokenEventArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onTokenEvent_ec6a1f1";
 
         internal TokenEventArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -146,6 +153,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onJoinResult_ce14e01" (SDK callback onJoinResult).</summary>
     public sealed class JoinResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onJoinResult_ce14e01";
 
         internal JoinResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -177,6 +185,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onLeaveResult_ce14e01" (SDK callback onLeaveResult).</summary>
     public sealed class LeaveResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onLeaveResult_ce14e01";
 
         internal LeaveResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -208,6 +217,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onPublishTopicMessageResult_ce14e01" (SDK callback onPublishTopicMessageResult).</summary>
     public sealed class PublishTopicMessageResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onPublishTopicMessageResult_ce14e01";
 
         internal PublishTopicMessageResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -239,6 +249,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onJoinTopicResult_bfd472e" (SDK callback onJoinTopicResult).</summary>
     public sealed class JoinTopicResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onJoinTopicResult_bfd472e";
 
         internal JoinTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -276,6 +287,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onLeaveTopicResult_bfd472e" (SDK callback onLeaveTopicResult).</summary>
     public sealed class LeaveTopicResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onLeaveTopicResult_bfd472e";
 
         internal LeaveTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -313,6 +325,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onSubscribeTopicResult_ae281ad" (SDK callback onSubscribeTopicResult).</summary>
     public sealed class SubscribeTopicResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onSubscribeTopicResult_ae281ad";
 
         internal SubscribeTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -353,6 +366,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onUnsubscribeTopicResult_ce14e01" (SDK callback onUnsubscribeTopicResult).</summary>
     public sealed class UnsubscribeTopicResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onUnsubscribeTopicResult_ce14e01";
 
         internal UnsubscribeTopicResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -384,6 +398,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onGetSubscribedUserListResult_79f7ec8" (SDK callback onGetSubscribedUserListResult).</summary>
     public sealed class GetSubscribedUserListResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onGetSubscribedUserListResult_79f7ec8";
 
         internal GetSubscribedUserListResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -418,6 +433,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onConnectionStateChanged_ac0fd53" (SDK callback onConnectionStateChanged).</summary>
     public sealed class ConnectionStateChangedArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onConnectionStateChanged_ac0fd53";
 
         internal ConnectionStateChangedArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -443,6 +459,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onTokenPrivilegeWillExpire_3a2037f" (SDK callback onTokenPrivilegeWillExpire).</summary>
     public sealed class TokenPrivilegeWillExpireArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onTokenPrivilegeWillExpire_3a2037f";
 
         internal TokenPrivilegeWillExpireArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -462,6 +479,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onSubscribeResult_edf84fc" (SDK callback onSubscribeResult).</summary>
     public sealed class SubscribeResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onSubscribeResult_edf84fc";
 
         internal SubscribeResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -490,6 +508,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onUnsubscribeResult_edf84fc" (SDK callback onUnsubscribeResult).</summary>
     public sealed class UnsubscribeResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onUnsubscribeResult_edf84fc";
 
         internal UnsubscribeResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -518,6 +537,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onPublishResult_4f46899" (SDK callback onPublishResult).</summary>
     public sealed class PublishResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onPublishResult_4f46899";
 
         internal PublishResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -543,6 +563,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onLoginResult_4f46899" (SDK callback onLoginResult).</summary>
     public sealed class LoginResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onLoginResult_4f46899";
 
         internal LoginResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -568,6 +589,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onLogoutResult_4f46899" (SDK callback onLogoutResult).</summary>
     public sealed class LogoutResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onLogoutResult_4f46899";
 
         internal LogoutResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -593,6 +615,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onRenewTokenResult_e9203be" (SDK callback onRenewTokenResult).</summary>
     public sealed class RenewTokenResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onRenewTokenResult_e9203be";
 
         internal RenewTokenResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -624,6 +647,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onSetChannelMetadataResult_7cb1a6e" (SDK callback onSetChannelMetadataResult).</summary>
     public sealed class SetChannelMetadataResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onSetChannelMetadataResult_7cb1a6e";
 
         internal SetChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -655,6 +679,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e" (SDK callback onUpdateChannelMetadataResult).</summary>
     public sealed class UpdateChannelMetadataResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e";
 
         internal UpdateChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -686,6 +711,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e" (SDK callback onRemoveChannelMetadataResult).</summary>
     public sealed class RemoveChannelMetadataResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e";
 
         internal RemoveChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -717,6 +743,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onGetChannelMetadataResult_d105bb5" (SDK callback onGetChannelMetadataResult).</summary>
     public sealed class GetChannelMetadataResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onGetChannelMetadataResult_d105bb5";
 
         internal GetChannelMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -751,6 +778,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onSetUserMetadataResult_edf84fc" (SDK callback onSetUserMetadataResult).</summary>
     public sealed class SetUserMetadataResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onSetUserMetadataResult_edf84fc";
 
         internal SetUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -779,6 +807,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onUpdateUserMetadataResult_edf84fc" (SDK callback onUpdateUserMetadataResult).</summary>
     public sealed class UpdateUserMetadataResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onUpdateUserMetadataResult_edf84fc";
 
         internal UpdateUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -807,6 +836,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onRemoveUserMetadataResult_edf84fc" (SDK callback onRemoveUserMetadataResult).</summary>
     public sealed class RemoveUserMetadataResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onRemoveUserMetadataResult_edf84fc";
 
         internal RemoveUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -835,6 +865,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onGetUserMetadataResult_7065706" (SDK callback onGetUserMetadataResult).</summary>
     public sealed class GetUserMetadataResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onGetUserMetadataResult_7065706";
 
         internal GetUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -866,6 +897,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onSubscribeUserMetadataResult_edf84fc" (SDK callback onSubscribeUserMetadataResult).</summary>
     public sealed class SubscribeUserMetadataResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onSubscribeUserMetadataResult_edf84fc";
 
         internal SubscribeUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -894,6 +926,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc" (SDK callback onUnsubscribeUserMetadataResult).</summary>
     public sealed class UnsubscribeUserMetadataResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc";
 
         internal UnsubscribeUserMetadataResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -922,6 +955,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onSetLockResult_01034fa" (SDK callback onSetLockResult).</summary>
     public sealed class SetLockResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onSetLockResult_01034fa";
 
         internal SetLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -956,6 +990,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onRemoveLockResult_01034fa" (SDK callback onRemoveLockResult).</summary>
     public sealed class RemoveLockResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onRemoveLockResult_01034fa";
 
         internal RemoveLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -990,6 +1025,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onReleaseLockResult_01034fa" (SDK callback onReleaseLockResult).</summary>
     public sealed class ReleaseLockResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onReleaseLockResult_01034fa";
 
         internal ReleaseLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1024,6 +1060,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onAcquireLockResult_aad7ec0" (SDK callback onAcquireLockResult).</summary>
     public sealed class AcquireLockResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onAcquireLockResult_aad7ec0";
 
         internal AcquireLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1061,6 +1098,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onRevokeLockResult_01034fa" (SDK callback onRevokeLockResult).</summary>
     public sealed class RevokeLockResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onRevokeLockResult_01034fa";
 
         internal RevokeLockResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1095,6 +1133,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onGetLocksResult_6e98f5f" (SDK callback onGetLocksResult).</summary>
     public sealed class GetLocksResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onGetLocksResult_6e98f5f";
 
         internal GetLocksResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1132,6 +1171,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onWhoNowResult_b070777" (SDK callback onWhoNowResult).</summary>
     public sealed class WhoNowResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onWhoNowResult_b070777";
 
         internal WhoNowResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1166,6 +1206,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onGetOnlineUsersResult_b070777" (SDK callback onGetOnlineUsersResult).</summary>
     public sealed class GetOnlineUsersResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onGetOnlineUsersResult_b070777";
 
         internal GetOnlineUsersResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1200,6 +1241,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onWhereNowResult_ae64023" (SDK callback onWhereNowResult).</summary>
     public sealed class WhereNowResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onWhereNowResult_ae64023";
 
         internal WhereNowResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1231,6 +1273,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onGetUserChannelsResult_ae64023" (SDK callback onGetUserChannelsResult).</summary>
     public sealed class GetUserChannelsResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onGetUserChannelsResult_ae64023";
 
         internal GetUserChannelsResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1262,6 +1305,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onPresenceSetStateResult_4f46899" (SDK callback onPresenceSetStateResult).</summary>
     public sealed class PresenceSetStateResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onPresenceSetStateResult_4f46899";
 
         internal PresenceSetStateResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1287,6 +1331,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onPresenceRemoveStateResult_4f46899" (SDK callback onPresenceRemoveStateResult).</summary>
     public sealed class PresenceRemoveStateResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onPresenceRemoveStateResult_4f46899";
 
         internal PresenceRemoveStateResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1312,6 +1357,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onPresenceGetStateResult_3d764cc" (SDK callback onPresenceGetStateResult).</summary>
     public sealed class PresenceGetStateResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onPresenceGetStateResult_3d764cc";
 
         internal PresenceGetStateResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
@@ -1340,6 +1386,7 @@ namespace VelmoKiv
     /// <summary>"KivEventHandler_onGetHistoryMessagesResult_c5dd08c" (SDK callback onGetHistoryMessagesResult).</summary>
     public sealed class GetHistoryMessagesResultArgs : KivEvent
     {
+        /// <summary>The library's name of this event.</summary>
         public const string EventName = "KivEventHandler_onGetHistoryMessagesResult_c5dd08c";
 
         internal GetHistoryMessagesResultArgs(string name, string json, IReadOnlyList<byte[]> payloads)
