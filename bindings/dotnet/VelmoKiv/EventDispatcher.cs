@@ -56,7 +56,7 @@ namespace VelmoKiv
         private readonly Action<string, string, byte[][]?> deliver;
         private readonly WaitCallback drainCallback;
         private bool scheduled;   // a drain is queued on the pool or running
-        private bool stopped;     // nothing more is delivered
+        private bool stopped;     // nothing more is delivered (also read without the lock)
         private bool draining;    // stop once the queue is empty
         private TaskCompletionSource<bool>? drained;
         private long dropped;
@@ -88,6 +88,9 @@ namespace VelmoKiv
         }
 
         internal bool IsDispatcherThread => running == this;
+
+        /// <summary>Whether delivery has ended: no handler may start any more.</summary>
+        internal bool IsStopped => Volatile.Read(ref stopped);
 
         // Runs on SDK threads.
         private void OnEvent(EventParam* e)

@@ -301,6 +301,8 @@ namespace VelmoKiv
             if (handlers == null) return;
             foreach (EventHandler<T> handler in handlers.GetInvocationList())
             {
+                // Disposed meanwhile (not draining): no further handler starts.
+                if (dispatcher.IsStopped) return;
                 try
                 {
                     handler(this, ev);
