@@ -3,8 +3,10 @@
 # (the stand-in SDK) into OUT_DIR.
 #   bindings/dotnet/pack.sh [OUT_DIR]     default: $BUILD_DIR/nuget
 # BUILD_DIR (default build) is the Linux build; WINDOWS_BUILD_DIR (default
-# build-windows, made by scripts/windows-test.sh) gives the win-x86 DLLs. A
-# missing Windows build leaves win-x86 out of both packages and says so.
+# build-windows, made by scripts/windows-test.sh) gives the win-x86 DLLs, which
+# the product needs: without them pack.sh refuses, unless VELMO_PACK_LINUX_ONLY=1
+# asks for a Linux-only development package. The Linux libraries are packed
+# without their debug information (objcopy --strip-debug), whatever the build type.
 # WINDOWS_X64_BUILD_DIR (unset by default) adds win-x64 from a 64-bit Windows
 # build: a test vehicle for tests/dotnet_windows/run.sh, never shipped.
 set -euo pipefail
@@ -25,8 +27,8 @@ lib=$STAGE/install/lib
 sdk_soname=$(readelf -d "$lib/libVelmoKivWrapper.so" | sed -n 's/.*NEEDED.*\[\(libvelmo_kiv_sdk[^]]*\)\]/\1/p')
 sdk_file=$(find "$STAGE/install" -name "$sdk_soname" | head -n 1)
 mkdir -p "$STAGE/wrapper/runtimes/linux-x64/native" "$STAGE/loopback/runtimes/linux-x64/native"
-cp -L "$lib/libVelmoKivWrapper.so" "$STAGE/wrapper/runtimes/linux-x64/native/libVelmoKivWrapper.so"
-cp -L "$sdk_file" "$STAGE/loopback/runtimes/linux-x64/native/$sdk_soname"
+objcopy --strip-debug "$lib/libVelmoKivWrapper.so" "$STAGE/wrapper/runtimes/linux-x64/native/libVelmoKivWrapper.so"
+objcopy --strip-debug "$(realpath "$sdk_file")" "$STAGE/loopback/runtimes/linux-x64/native/$sdk_soname"
 
 # A Windows build puts every DLL into its bin/ folder.
 has_windows_dlls() { [ -f "$1/bin/VelmoKivWrapper.dll" ] && [ -f "$1/bin/velmo_kiv_sdk.dll" ]; }
@@ -38,9 +40,13 @@ stage_windows() {  # <rid> <build dir>
 }
 if has_windows_dlls "$WINDOWS_BUILD_DIR"; then
   stage_windows win-x86 "$WINDOWS_BUILD_DIR"
+elif [ "${VELMO_PACK_LINUX_ONLY:-0}" = 1 ]; then
+  echo "== win-x86 left out: a Linux-only development package (VELMO_PACK_LINUX_ONLY=1)"
 else
-  echo "== win-x86 MISSING: no $WINDOWS_BUILD_DIR/bin/VelmoKivWrapper.dll or velmo_kiv_sdk.dll" \
-       "(run scripts/windows-test.sh); the packages carry no win-x86"
+  echo "== refused: no $WINDOWS_BUILD_DIR/bin/VelmoKivWrapper.dll or velmo_kiv_sdk.dll (run" \
+       "scripts/windows-test.sh), and the product is the 32-bit Windows DLL; set" \
+       "VELMO_PACK_LINUX_ONLY=1 for a Linux-only development package" >&2
+  exit 1
 fi
 if [ -n "${WINDOWS_X64_BUILD_DIR:-}" ]; then
   has_windows_dlls "$WINDOWS_X64_BUILD_DIR" ||

@@ -7,7 +7,8 @@
 #       the same project with PROGRAM (a Program.cs) in place of the consumer's,
 #       published self-contained for each RID into WORK/publish/<RID>, not run
 #       (feed WORK/nuget; tests/dotnet_windows/run.sh runs them under Wine)
-# pack.sh's variables (WINDOWS_BUILD_DIR, WINDOWS_X64_BUILD_DIR) pass through.
+# pack.sh's variables (WINDOWS_BUILD_DIR, WINDOWS_X64_BUILD_DIR,
+# VELMO_PACK_LINUX_ONLY) pass through.
 set -euo pipefail
 if [ $# -gt 0 ]; then
   [ $# -ge 3 ] || { echo "usage: $0 [WORK PROGRAM RID...]" >&2; exit 2; }

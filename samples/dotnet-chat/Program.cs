@@ -34,9 +34,9 @@ KivEngine Join(string user)
         UserId = user,
         LogConfig = new LogConfig { LogLevel = KivLogLevel.Warn },
     });
-    engine.MessageEvent += (s, e) =>
+    engine.MessageReceived += (s, e) =>
         Console.WriteLine($"[{user}] {e.Event.Publisher}: {Encoding.UTF8.GetString(e.Payload)}");
-    engine.PresenceEvent += (s, e) =>
+    engine.PresenceChanged += (s, e) =>
     {
         if (e.Event.Publisher != "" && e.Event.Publisher != user)
             Console.WriteLine($"[{user}] presence: {e.Event.Publisher} (event type {e.Event.Type})");

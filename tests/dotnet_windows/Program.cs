@@ -50,7 +50,7 @@ try
     Check(subscribed.ChannelName == channel, "alice and bob log in, bob subscribes to the room");
     var payload = Enumerable.Range(0, 256).Select(i => (byte)i).ToArray();
     var arrived = new TaskCompletionSource<MessageEventArgs>(TaskCreationOptions.RunContinuationsAsynchronously);
-    bob.MessageEvent += (s, e) => { if (e.Event.Publisher == aliceId) arrived.TrySetResult(e); };
+    bob.MessageReceived += (s, e) => { if (e.Event.Publisher == aliceId) arrived.TrySetResult(e); };
     await alice.Client.PublishAsync(channel, payload,
         new PublishOptions { ChannelType = MessageChannel, StoreInHistory = true, CustomType = "bytes ✓" });
     var message = await arrived.Task.WaitAsync(TimeSpan.FromSeconds(30));
@@ -61,7 +61,7 @@ try
     Check(message.Event.CustomType == "bytes ✓", $"the custom type crosses as UTF-8 ({message.Event.CustomType})");
 
     // Stream channel: create and join.
-    Check(alice.StreamChannel.CreateStreamChannel(stream) == 0, "alice creates a stream channel");
+    alice.StreamChannel.CreateStreamChannel(stream);  // throws when refused
     var joined = await alice.StreamChannel.JoinAsync(stream, new JoinChannelOptions { Token = "token-a" });
     Check(joined.ChannelName == stream && joined.UserId == aliceId, $"alice joins it ({joined.Json})");
 

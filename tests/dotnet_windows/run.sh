@@ -17,6 +17,8 @@ mkdir -p "$work"
 # pack.sh adds win-x86 when the 32-bit build has both DLLs.
 with_x86=0
 [ -f "$win32/bin/VelmoKivWrapper.dll" ] && [ -f "$win32/bin/velmo_kiv_sdk.dll" ] && with_x86=1
+# Without the 32-bit build the packages are development ones, and say so.
+[ "$with_x86" = 1 ] || export VELMO_PACK_LINUX_ONLY=1
 WINDOWS_X64_BUILD_DIR=$win64 WINDOWS_BUILD_DIR=$win32 \
   bindings/dotnet/test-package.sh "$work" tests/dotnet_windows/Program.cs win-x64 win-x86
 exe=PackageConsumer.exe  # the shared consumer project's name

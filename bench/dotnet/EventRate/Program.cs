@@ -32,7 +32,7 @@ if (args.Length > 1 && args[1] == "calls")
 }
 int seen = 0, target = 0;
 var all = new TaskCompletionSource<bool>(TaskCreationOptions.RunContinuationsAsynchronously);
-engine.MessageEvent += (s, e) =>
+engine.MessageReceived += (s, e) =>
 {
     if (e.Payload.Length > 0 && ++seen == target) all.TrySetResult(true);
 };

@@ -3,22 +3,24 @@ using System.Collections.Concurrent;
 using System.Collections.Generic;
 using System.Runtime.InteropServices;
 using System.Threading;
+using System.Threading.Tasks;
 using VelmoKiv.Native;
 
 namespace VelmoKiv
 {
     /// <summary>
-    /// Takes events from the SDK's threads and hands them to one thread of the
-    /// binding. The SDK's callback only copies the event (name, JSON text,
-    /// payload bytes) and queues it; reading the JSON, completing requests and
-    /// running user handlers happen on the dispatcher thread, so no user code
-    /// runs on an SDK thread and nothing can be thrown back into the library.
+    /// Takes one engine's events from the SDK's threads and hands them to the
+    /// runtime's thread pool, one at a time and in order. The SDK's callback
+    /// only copies the event (name, JSON text, payload bytes) and queues it;
+    /// reading the JSON, completing requests and running user handlers happen
+    /// on a pool thread, so no user code runs on an SDK thread, nothing is
+    /// thrown back into the library, and no thread exists per engine.
     /// </summary>
     internal sealed unsafe class EventDispatcher
     {
         private readonly struct RawEvent
         {
-            public RawEvent(string name, byte[] json, byte[][] payloads)
+            public RawEvent(string name, byte[] json, byte[][]? payloads)
             {
                 Name = name;
                 Json = json;
@@ -26,34 +28,45 @@ namespace VelmoKiv
             }
 
             public readonly string Name;
-            public readonly byte[] Json;  // UTF-8, decoded on the dispatcher thread
-            public readonly byte[][] Payloads;
+            public readonly byte[] Json;  // UTF-8, decoded on the pool thread
+            public readonly byte[][]? Payloads;
         }
 
         // Event names are the library's constant texts: each address is read
         // once, then only compared byte for byte.
         private sealed class KnownName
         {
-            public byte[] Bytes;
-            public string Text;
+            public KnownName(byte[] bytes, string text)
+            {
+                Bytes = bytes;
+                Text = text;
+            }
+
+            public readonly byte[] Bytes;
+            public readonly string Text;
         }
 
         private static readonly ConcurrentDictionary<IntPtr, KnownName> Names = new ConcurrentDictionary<IntPtr, KnownName>();
 
-        private readonly object gate = new object();
-        private Queue<RawEvent> incoming = new Queue<RawEvent>();
-        private Queue<RawEvent> draining = new Queue<RawEvent>();
-        private readonly Action<string, string, byte[][]> deliver;
-        private readonly Thread thread;
-        private bool stopping;
-        private long dropped;
+        // The dispatcher whose handler the current thread runs, if any.
+        [ThreadStatic] private static EventDispatcher? running;
 
-        internal EventDispatcher(Action<string, string, byte[][]> deliver, string threadName)
+        private readonly object gate = new object();
+        private readonly Queue<RawEvent> queue = new Queue<RawEvent>();
+        private readonly Action<string, string, byte[][]?> deliver;
+        private readonly WaitCallback drainCallback;
+        private bool scheduled;   // a drain is queued on the pool or running
+        private bool stopped;     // nothing more is delivered (also read without the lock)
+        private bool draining;    // stop once the queue is empty
+        private TaskCompletionSource<bool>? drained;
+        private long dropped;
+        private long discarded;
+
+        internal EventDispatcher(Action<string, string, byte[][]?> deliver)
         {
             this.deliver = deliver;
+            drainCallback = _ => Drain();
             Callback = OnEvent;
-            thread = new Thread(Run) { IsBackground = true, Name = threadName };
-            thread.Start();
         }
 
         /// <summary>The delegate handed to the native sink.</summary>
@@ -62,7 +75,22 @@ namespace VelmoKiv
         /// <summary>Events that could not be copied (memory exhausted); they are dropped, never thrown.</summary>
         internal long Dropped => Interlocked.Read(ref dropped);
 
-        internal bool IsDispatcherThread => Thread.CurrentThread == thread;
+        /// <summary>Events still queued when the engine was disposed; they were never delivered.</summary>
+        internal long Discarded => Interlocked.Read(ref discarded);
+
+        /// <summary>Events queued and not yet delivered.</summary>
+        internal int Queued
+        {
+            get
+            {
+                lock (gate) return queue.Count;
+            }
+        }
+
+        internal bool IsDispatcherThread => running == this;
+
+        /// <summary>Whether delivery has ended: no handler may start any more.</summary>
+        internal bool IsStopped => Volatile.Read(ref stopped);
 
         // Runs on SDK threads.
         private void OnEvent(EventParam* e)
@@ -73,7 +101,7 @@ namespace VelmoKiv
                 string name = NameAt(e->EventName);
                 var json = new byte[e->Data == null ? 0 : checked((int)e->DataLength)];
                 if (json.Length > 0) Marshal.Copy((IntPtr)e->Data, json, 0, json.Length);
-                byte[][] payloads = null;
+                byte[][]? payloads = null;
                 if (e->BufferCount > 0 && e->Buffers != null)
                 {
                     payloads = new byte[e->BufferCount][];
@@ -85,11 +113,19 @@ namespace VelmoKiv
                         payloads[i] = bytes;
                     }
                 }
+                bool schedule;
                 lock (gate)
                 {
-                    incoming.Enqueue(new RawEvent(name, json, payloads));
-                    if (incoming.Count == 1) Monitor.Pulse(gate);
+                    if (stopped)
+                    {
+                        ++discarded;
+                        return;
+                    }
+                    queue.Enqueue(new RawEvent(name, json, payloads));
+                    schedule = !scheduled;
+                    scheduled = true;
                 }
+                if (schedule) ThreadPool.UnsafeQueueUserWorkItem(drainCallback, null);
             }
             catch
             {
@@ -111,45 +147,91 @@ namespace VelmoKiv
             var bytes = new byte[n];
             Marshal.Copy((IntPtr)p, bytes, 0, n);
             var text = Utf8.Decode(p, n);
-            Names[(IntPtr)p] = new KnownName { Bytes = bytes, Text = text };
+            Names[(IntPtr)p] = new KnownName(bytes, text);
             return text;
         }
 
-        private void Run()
+        // On a pool thread; at most one at a time per dispatcher.
+        private void Drain()
         {
-            while (true)
+            var previous = running;
+            running = this;
+            try
             {
-                lock (gate)
+                while (true)
                 {
-                    while (incoming.Count == 0 && !stopping) Monitor.Wait(gate);
-                    if (incoming.Count == 0) return;
-                    // Swap queues: the SDK threads keep queueing while this batch runs.
-                    var batch = incoming;
-                    incoming = draining;
-                    draining = batch;
-                }
-                while (draining.Count > 0)
-                {
-                    var raw = draining.Dequeue();
+                    RawEvent raw;
+                    lock (gate)
+                    {
+                        if (stopped || queue.Count == 0)
+                        {
+                            scheduled = false;
+                            FinishDrainLocked();
+                            return;
+                        }
+                        raw = queue.Dequeue();
+                    }
                     string json;
                     fixed (byte* j = raw.Json) json = Utf8.Decode(j, raw.Json.Length);
-                    deliver(raw.Name, json, raw.Payloads);
+                    try
+                    {
+                        deliver(raw.Name, json, raw.Payloads);
+                    }
+                    catch
+                    {
+                        // deliver reports handler failures itself; nothing leaves a pool thread.
+                    }
                 }
+            }
+            finally
+            {
+                running = previous;
+            }
+        }
+
+        private void FinishDrainLocked()
+        {
+            if (!draining) return;
+            stopped = true;
+            drained?.TrySetResult(true);
+        }
+
+        /// <summary>
+        /// Nothing queued is delivered any more and no handler starts after
+        /// this returns; the events still queued are counted as discarded.
+        /// Does not wait for a handler that is running now.
+        /// </summary>
+        internal void Stop()
+        {
+            lock (gate)
+            {
+                stopped = true;
+                discarded += queue.Count;
+                queue.Clear();
+                drained?.TrySetResult(true);
             }
         }
 
         /// <summary>
-        /// Lets the thread finish the events already queued and end; waits for
-        /// it at most wait (not at all from the dispatcher thread itself).
+        /// Delivers what is queued, then stops. The task completes when the
+        /// queue is empty (at once when called from this dispatcher's own
+        /// handler, which cannot wait for itself).
         /// </summary>
-        internal bool Stop(TimeSpan wait)
+        internal Task StopAfterDrainAsync()
         {
             lock (gate)
             {
-                stopping = true;
-                Monitor.Pulse(gate);
+                if (stopped) return Task.CompletedTask;
+                draining = true;
+                if (!scheduled)
+                {
+                    FinishDrainLocked();
+                    return Task.CompletedTask;
+                }
+                if (IsDispatcherThread) return Task.CompletedTask;
+                drained ??= new TaskCompletionSource<bool>(TaskCreationOptions.RunContinuationsAsynchronously);
+                return drained.Task;
             }
-            return IsDispatcherThread || thread.Join(wait);
         }
     }
 }

@@ -15,36 +15,44 @@ namespace VelmoKiv
     /// open when the process exits are closed then.
     /// </summary>
     public sealed partial class KivEngine : IDisposable
+#if NET
+        , IAsyncDisposable
+#endif
     {
         private const string CreateApi = "KivClient_create";
-        private static readonly TimeSpan DispatcherWait = TimeSpan.FromSeconds(5);
         private static readonly ConcurrentDictionary<string, byte[]> ApiNameBytes =
             new ConcurrentDictionary<string, byte[]>();
         private static readonly Func<string, byte[]> EncodeName = Utf8.EncodeZ;
-        [ThreadStatic] private static byte[] resultBuffer;
+        [ThreadStatic] private static byte[]? resultBuffer;
 
         private readonly EventDispatcher dispatcher;
         private readonly SinkHandle sink;
         private readonly EngineHandle engine;
-        private readonly RequestTable requests = new RequestTable();
+        private readonly RequestTable requests;
         private int disposed;
-        private long openId;
+        private readonly long openId;
 
         /// <summary>Creates the engine and its SDK client ("KivClient_create") with config.</summary>
+        /// <param name="config">The client's configuration; its log level is applied before the client is made.</param>
+        /// <exception cref="ArgumentNullException"><paramref name="config"/> is null.</exception>
         /// <exception cref="KivException">The SDK refused the client; <see cref="KivException.Code"/> is its error code.</exception>
         public KivEngine(KivConfig config)
         {
             if (config == null) throw new ArgumentNullException(nameof(config));
-            dispatcher = new EventDispatcher(Deliver, "VelmoKiv events");
+            requests = new RequestTable(this);
+            dispatcher = new EventDispatcher(Deliver);
+            SinkHandle? createdSink = null;
             try
             {
-                sink = SinkHandle.Create(dispatcher.Callback);
-                engine = EngineHandle.Create(sink);
+                createdSink = SinkHandle.Create(dispatcher.Callback);
+                engine = EngineHandle.Create(createdSink);
+                sink = createdSink;
             }
             catch
             {
-                sink?.Dispose();
-                dispatcher.Stop(TimeSpan.Zero);
+                createdSink?.Dispose();
+                dispatcher.Stop();
+                GC.SuppressFinalize(this);
                 throw;
             }
             InitApis();
@@ -66,41 +74,99 @@ namespace VelmoKiv
             }
         }
 
-        /// <summary>How long an asynchronous call waits for its result event unless told otherwise.</summary>
-        public TimeSpan DefaultTimeout { get; set; } = TimeSpan.FromSeconds(30);
+        /// <summary>
+        /// An engine the program dropped without disposing it, and that no
+        /// request waits on, is closed here: its native engine and sink go.
+        /// </summary>
+        ~KivEngine()
+        {
+            if (Interlocked.Exchange(ref disposed, 1) != 0) return;
+            dispatcher?.Stop();
+            engine?.Dispose();
+            sink?.Dispose();
+        }
+
+        /// <summary>
+        /// How long an asynchronous call waits for its result event;
+        /// <see cref="Timeout.InfiniteTimeSpan"/> or <see cref="TimeSpan.MaxValue"/> waits without limit.
+        /// </summary>
+        /// <exception cref="ArgumentOutOfRangeException">The value is negative and not infinite.</exception>
+        public TimeSpan DefaultTimeout
+        {
+            get => defaultTimeout;
+            set
+            {
+                RequestTable.Limit(value, nameof(value));
+                defaultTimeout = value;
+            }
+        }
+
+        private TimeSpan defaultTimeout = TimeSpan.FromSeconds(30);
 
         /// <summary>A handler threw; the exception stopped there. Exceptions thrown here are ignored.</summary>
-        public event EventHandler<HandlerFailedEventArgs> HandlerFailed;
+        public event EventHandler<HandlerFailedEventArgs>? HandlerFailed;
 
         /// <summary>Every event, before its typed event is raised.</summary>
-        public event EventHandler<KivEvent> EventReceived;
+        public event EventHandler<KivEvent>? EventReceived;
 
         /// <summary>Events dropped because they could not be copied (memory exhausted).</summary>
         public long DroppedEvents => dispatcher.Dropped;
 
+        /// <summary>Events that were received but still queued when the engine was disposed, so never delivered.</summary>
+        public long DiscardedEvents => dispatcher.Discarded;
+
+        /// <summary>Whether <see cref="Dispose"/> (or DisposeAsync) has run.</summary>
         public bool IsDisposed => Volatile.Read(ref disposed) != 0;
+
+        internal int QueuedEvents => dispatcher.Queued;
+
+        internal int ArmedTimers => requests.ArmedTimers;
 
         /// <summary>
         /// Destroys the native engine (after any call in progress), then its
-        /// sink, then lets the dispatcher finish the events already received.
-        /// Requests still waiting fail with <see cref="ObjectDisposedException"/>.
+        /// sink. No handler of this engine starts after this returns; events
+        /// still queued are discarded and counted in <see cref="DiscardedEvents"/>.
+        /// A handler running on another thread is not waited for. Requests
+        /// still waiting fail with <see cref="ObjectDisposedException"/>.
         /// </summary>
-        public void Dispose() => Close(DispatcherWait);
-
-        internal void Close(TimeSpan dispatcherWait)
+        public void Dispose()
         {
-            if (Interlocked.Exchange(ref disposed, 1) != 0) return;
+            if (!CloseNative()) return;
+            dispatcher.Stop();
+        }
+
+#if NET
+        /// <summary>
+        /// As <see cref="Dispose"/>, but the events already received are
+        /// delivered first; completes when they have been (at once when called
+        /// from one of this engine's own handlers).
+        /// </summary>
+        /// <returns>Completes once the queued events have been delivered.</returns>
+        public ValueTask DisposeAsync()
+        {
+            if (!CloseNative()) return default;
+            return new ValueTask(dispatcher.StopAfterDrainAsync());
+        }
+#endif
+
+        /// <summary>Closes the engine at process exit: nothing is waited for.</summary>
+        internal void CloseAtExit() => Dispose();
+
+        private bool CloseNative()
+        {
+            if (Interlocked.Exchange(ref disposed, 1) != 0) return false;
+            GC.SuppressFinalize(this);
             OpenEngines.Remove(openId);
             engine?.Dispose();
             sink?.Dispose();
             requests.Close(new ObjectDisposedException(nameof(KivEngine)));
-            dispatcher.Stop(dispatcherWait);
+            return true;
         }
 
         // ---- calls ---------------------------------------------------------
 
         /// <summary>Calls apiName; throws unless the library answers expectedCode.</summary>
-        internal unsafe JsonValue Invoke(string apiName, string paramsJson, byte[] payload, int expectedCode)
+        internal unsafe JsonValue Invoke(string apiName, string paramsJson, byte[]? payload, int expectedCode)
         {
             if (payload == null) return Invoke(apiName, paramsJson, payload, IntPtr.Zero, expectedCode);
             // An empty payload still gets an address of its own.
@@ -108,7 +174,7 @@ namespace VelmoKiv
             fixed (byte* p = bytes) return Invoke(apiName, paramsJson, payload, (IntPtr)p, expectedCode);
         }
 
-        private unsafe JsonValue Invoke(string apiName, string paramsJson, byte[] payload, IntPtr buffer, int expectedCode)
+        private unsafe JsonValue Invoke(string apiName, string paramsJson, byte[]? payload, IntPtr buffer, int expectedCode)
         {
             if (IsDisposed) throw new ObjectDisposedException(nameof(KivEngine));
             byte[] name = ApiNameBytes.GetOrAdd(apiName, EncodeName);
@@ -148,22 +214,40 @@ namespace VelmoKiv
                 if (added) engine.DangerousRelease();
             }
             if (code != expectedCode) throw KivException.ForCode(apiName, code);
+            return ReadResult(apiName, result);
+        }
+
+        /// <summary>
+        /// The JSON the library wrote into the result buffer. The library cuts
+        /// a longer result to fit; a result that fills the buffer is cut, and
+        /// is refused rather than parsed as something it is not.
+        /// </summary>
+        internal static unsafe JsonValue ReadResult(string apiName, byte[] result)
+        {
             int end = Array.IndexOf(result, (byte)0);
+            if (end < 0 || end >= NativeMethods.ResultBufferSize - 1) throw new KivResultTruncatedException(apiName, end < 0 ? result.Length : end);
             fixed (byte* r = result)
             {
-                string text = Utf8.Decode(r, end < 0 ? result.Length : end);
+                string text = Utf8.Decode(r, end);
                 return text.Length == 0 ? JsonValue.Null : JsonValue.Parse(text);
             }
+        }
+
+        /// <summary>A synchronous call's status: anything but 0 fails as an asynchronous call's refusal does.</summary>
+        internal void ThrowUnlessZero(string apiName, int result)
+        {
+            if (result != 0) throw KivException.ForResult(apiName, result);
         }
 
         /// <summary>
         /// An asynchronous call: {"result":0,"requestId":N} now, then the event
         /// carrying N. A result of another value means the call was refused.
         /// </summary>
-        internal async Task<T> InvokeAsync<T>(string apiName, string paramsJson, byte[] payload,
-                                              TimeSpan? timeout, CancellationToken cancellationToken)
+        internal async Task<T> InvokeAsync<T>(string apiName, string paramsJson, byte[]? payload,
+                                              CancellationToken cancellationToken)
             where T : KivEvent
         {
+            var limit = RequestTable.Limit(defaultTimeout, nameof(DefaultTimeout));
             cancellationToken.ThrowIfCancellationRequested();
             Task<KivEvent> pending;
             requests.BeginCall();
@@ -172,8 +256,7 @@ namespace VelmoKiv
                 var answer = Invoke(apiName, paramsJson, payload, 0);
                 int result = answer["result"].AsInt32();
                 if (result != 0 || !answer.Has("requestId")) throw KivException.ForResult(apiName, result);
-                pending = requests.Await(answer["requestId"].AsUInt64(), apiName, timeout ?? DefaultTimeout,
-                                         cancellationToken);
+                pending = requests.Await(answer["requestId"].AsUInt64(), apiName, limit, cancellationToken);
             }
             catch
             {
@@ -189,12 +272,12 @@ namespace VelmoKiv
         // ---- events --------------------------------------------------------
 
         // On the dispatcher thread.
-        private void Deliver(string name, string json, byte[][] payloads)
+        private void Deliver(string name, string json, byte[][]? payloads)
         {
             var ev = KivEvents.Read(name, json, payloads);
             try
             {
-                requests.Deliver(ev);
+                if (!requests.Deliver(ev, out var abandonedApi) && abandonedApi != null) Undo(abandonedApi, ev);
             }
             catch (Exception e)
             {
@@ -213,11 +296,13 @@ namespace VelmoKiv
         }
 
         /// <summary>Runs every handler of one event; one that throws does not stop the others.</summary>
-        private void Raise<T>(EventHandler<T> handlers, T ev) where T : KivEvent
+        private void Raise<T>(EventHandler<T>? handlers, T ev) where T : KivEvent
         {
             if (handlers == null) return;
             foreach (EventHandler<T> handler in handlers.GetInvocationList())
             {
+                // Disposed meanwhile (not draining): no further handler starts.
+                if (dispatcher.IsStopped) return;
                 try
                 {
                     handler(this, ev);
@@ -229,7 +314,7 @@ namespace VelmoKiv
             }
         }
 
-        private void ReportHandlerFailure(KivEvent ev, Exception e)
+        private void ReportHandlerFailure(KivEvent? ev, Exception e)
         {
             try
             {

@@ -12,12 +12,17 @@ namespace VelmoKiv
     public abstract class KivEvent : EventArgs
     {
         private static readonly IReadOnlyList<byte[]> NoPayloads = Array.Empty<byte[]>();
+        private readonly IReadOnlyList<byte[]> payloads;
 
-        protected KivEvent(string name, string json, IReadOnlyList<byte[]> payloads)
+        /// <summary>An event as the library delivered it.</summary>
+        /// <param name="name">The event name.</param>
+        /// <param name="json">The JSON body.</param>
+        /// <param name="payloads">The payload bytes, owned by the event from now on.</param>
+        protected KivEvent(string name, string json, IReadOnlyList<byte[]>? payloads)
         {
             Name = name;
             Json = json;
-            Payloads = payloads ?? NoPayloads;
+            this.payloads = payloads ?? NoPayloads;
         }
 
         /// <summary>The event name, e.g. "KivEventHandler_onLoginResult_4f46899".</summary>
@@ -26,8 +31,23 @@ namespace VelmoKiv
         /// <summary>The event's JSON body as the library wrote it.</summary>
         public string Json { get; }
 
-        /// <summary>Payload bytes (one for a message event, one per message of a history result).</summary>
-        public IReadOnlyList<byte[]> Payloads { get; }
+        /// <summary>
+        /// Payload bytes (one for a message event, one per message of a
+        /// history result): copies of their own at each access, so no handler
+        /// changes them under another.
+        /// </summary>
+        public IReadOnlyList<byte[]> Payloads
+        {
+            get
+            {
+                var copies = new byte[payloads.Count][];
+                for (int i = 0; i < copies.Length; ++i) copies[i] = PayloadCopy(i);
+                return copies;
+            }
+        }
+
+        /// <summary>A copy of payload i, or no bytes when there is none.</summary>
+        internal byte[] PayloadCopy(int i) => i < payloads.Count ? (byte[])payloads[i].Clone() : Array.Empty<byte>();
 
         /// <summary>The parsed body; throws FormatException when the JSON is malformed.</summary>
         internal JsonValue Body() => Json.Length == 0 ? JsonValue.Null : JsonValue.Parse(Json);
@@ -46,15 +66,16 @@ namespace VelmoKiv
     /// <summary>A handler threw: the binding caught it so it never reached the library.</summary>
     public sealed class HandlerFailedEventArgs : EventArgs
     {
-        internal HandlerFailedEventArgs(KivEvent ev, Exception exception)
+        internal HandlerFailedEventArgs(KivEvent? ev, Exception exception)
         {
             Event = ev;
             Exception = exception;
         }
 
         /// <summary>The event being handled, or null when the event itself could not be read.</summary>
-        public KivEvent Event { get; }
+        public KivEvent? Event { get; }
 
+        /// <summary>What the handler threw.</summary>
         public Exception Exception { get; }
     }
 }

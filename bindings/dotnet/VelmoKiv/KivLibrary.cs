@@ -6,17 +6,30 @@ namespace VelmoKiv
     /// <summary>The native library as a whole: where it is loaded from, its version and error texts.</summary>
     public static unsafe class KivLibrary
     {
-        private static string path;
+        private static string? path;
 
         /// <summary>
         /// The native library to load instead of the one the package carries
         /// (also taken from the environment variable VELMO_KIV_LIBRARY). Set it
-        /// before the first engine is created; later changes have no effect.
+        /// before the library is first used (the first engine, version or
+        /// error text).
         /// </summary>
-        public static string Path
+        /// <exception cref="InvalidOperationException">
+        /// The library is already loaded and the value differs: it would have no effect.
+        /// </exception>
+        public static string? Path
         {
             get => path;
-            set => path = value;
+            set
+            {
+                lock (NativeLibraryLoader.Gate)
+                {
+                    if (NativeLibraryLoader.Installed && value != path)
+                        throw new InvalidOperationException(
+                            $"KivLibrary.Path is set after the native library was loaded (from {path ?? "the default places"}); set it before the first engine");
+                    path = value;
+                }
+            }
         }
 
         /// <summary>The SDK's version text and build number.</summary>

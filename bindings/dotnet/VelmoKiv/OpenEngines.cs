@@ -7,11 +7,11 @@ namespace VelmoKiv
     /// <summary>
     /// Engines not yet disposed. At process exit they are closed, so the
     /// SDK's threads end before the runtime shuts down instead of keeping it
-    /// waiting. Held weakly: an abandoned engine can still be collected.
+    /// waiting; nothing is waited for, so an exit from inside a handler is not
+    /// held up. Held weakly: an abandoned engine can still be collected.
     /// </summary>
     internal static class OpenEngines
     {
-        private static readonly TimeSpan ExitWait = TimeSpan.FromSeconds(1);
         private static readonly object Gate = new object();
         private static readonly Dictionary<long, WeakReference<KivEngine>> Engines =
             new Dictionary<long, WeakReference<KivEngine>>();
@@ -51,7 +51,7 @@ namespace VelmoKiv
             {
                 try
                 {
-                    engine.Close(ExitWait);
+                    engine.CloseAtExit();
                 }
                 catch
                 {

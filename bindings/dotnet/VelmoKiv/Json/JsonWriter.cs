@@ -1,13 +1,20 @@
+using System;
 using System.Globalization;
 using System.Text;
 
 namespace VelmoKiv.Json
 {
-    /// <summary>Writes compact JSON text: the parameters of a call.</summary>
+    /// <summary>
+    /// Writes compact JSON text: the parameters of a call. It knows which
+    /// parameter (top-level key) it is writing, so input the JSON cannot carry
+    /// is refused as an <see cref="ArgumentException"/> naming it.
+    /// </summary>
     internal sealed class JsonWriter
     {
         private readonly StringBuilder text = new StringBuilder(128);
         private bool needComma;
+        private int depth;
+        private string? parameter;
 
         public override string ToString() => text.ToString();
 
@@ -15,6 +22,7 @@ namespace VelmoKiv.Json
         {
             Separate();
             text.Append('{');
+            ++depth;
             needComma = false;
             return this;
         }
@@ -22,6 +30,7 @@ namespace VelmoKiv.Json
         public JsonWriter EndObject()
         {
             text.Append('}');
+            --depth;
             needComma = true;
             return this;
         }
@@ -30,6 +39,7 @@ namespace VelmoKiv.Json
         {
             Separate();
             text.Append('[');
+            ++depth;
             needComma = false;
             return this;
         }
@@ -37,12 +47,14 @@ namespace VelmoKiv.Json
         public JsonWriter EndArray()
         {
             text.Append(']');
+            --depth;
             needComma = true;
             return this;
         }
 
         public JsonWriter Key(string key)
         {
+            if (depth == 1) parameter = key;
             Separate();
             WriteString(key);
             text.Append(':');
@@ -50,13 +62,24 @@ namespace VelmoKiv.Json
             return this;
         }
 
-        public JsonWriter Value(string value)
+        public JsonWriter Value(string? value)
         {
             Separate();
             WriteString(value ?? "");
             needComma = true;
             return this;
         }
+
+        /// <summary>An element of an array: null is the caller's error, not an empty value.</summary>
+        public JsonWriter Element(string? value)
+        {
+            if (value == null) throw NullElement();
+            return Value(value);
+        }
+
+        /// <summary>The error for a null element of an array.</summary>
+        public ArgumentException NullElement() =>
+            new ArgumentException($"\"{parameter}\" holds a null element", parameter);
 
         public JsonWriter Value(bool value) => Raw(value ? "true" : "false");
         public JsonWriter Value(int value) => Raw(value.ToString(CultureInfo.InvariantCulture));
@@ -80,8 +103,18 @@ namespace VelmoKiv.Json
         private void WriteString(string s)
         {
             text.Append('"');
-            foreach (char c in s)
+            for (int i = 0; i < s.Length; ++i)
             {
+                char c = s[i];
+                if (char.IsSurrogate(c))
+                {
+                    // A lone surrogate has no UTF-8 form: it would become U+FFFD.
+                    if (!char.IsHighSurrogate(c) || i + 1 == s.Length || !char.IsLowSurrogate(s[i + 1]))
+                        throw new ArgumentException(
+                            $"\"{parameter}\" holds a lone UTF-16 surrogate at index {i} of a text", parameter);
+                    text.Append(c).Append(s[++i]);
+                    continue;
+                }
                 switch (c)
                 {
                     case '"': text.Append("\\\""); break;

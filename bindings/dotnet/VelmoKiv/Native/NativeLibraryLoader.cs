@@ -15,8 +15,17 @@ namespace VelmoKiv.Native
     internal static class NativeLibraryLoader
     {
         internal const string PathVariable = "VELMO_KIV_LIBRARY";
-        private static readonly object Gate = new object();
+        internal static readonly object Gate = new object();
         private static bool installed;
+
+        /// <summary>Whether the library's location was fixed (its first use has begun).</summary>
+        internal static bool Installed
+        {
+            get
+            {
+                lock (Gate) return installed;
+            }
+        }
 
         internal static void Install()
         {
@@ -32,7 +41,7 @@ namespace VelmoKiv.Native
             }
         }
 
-        internal static string OverridePath()
+        internal static string? OverridePath()
         {
             var configured = KivLibrary.Path;
             if (!string.IsNullOrEmpty(configured)) return configured;
@@ -63,7 +72,7 @@ namespace VelmoKiv.Native
         }
 
         /// <summary>runtimes/&lt;rid&gt;/native/&lt;file&gt; beside the binding's assembly, when it exists.</summary>
-        internal static string BesideAssembly()
+        internal static string? BesideAssembly()
         {
             var folder = Path.GetDirectoryName(typeof(NativeLibraryLoader).Assembly.Location);
             if (string.IsNullOrEmpty(folder)) return null;

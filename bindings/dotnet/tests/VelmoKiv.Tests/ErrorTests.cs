@@ -35,9 +35,29 @@ namespace VelmoKiv.Tests
         public async Task CallsWithoutAClientAnswerNoClient()
         {
             var engine = Open(Unique("u"));
-            Assert.Equal(0, engine.Client.Release());
+            engine.Client.Release();
             var e = await Assert.ThrowsAsync<KivException>(() => engine.Storage.GetUserMetadataAsync("x"));
             Assert.Equal(KivCodes.NoClient, e.Code);
+        }
+
+        public static TheoryData<string, Action<KivEngine>, bool> SyncFailures => new TheoryData<string, Action<KivEngine>, bool>
+        {
+            // The SDK refuses an empty parameter text with its own code.
+            { "KivClient_setParameters_3a2037f", e => e.Client.SetParameters(""), false },
+            // The library knows no such stream channel.
+            { "StreamChannel_release", e => e.StreamChannel.Release(Unique("none")), true },
+        };
+
+        [Theory]
+        [MemberData(nameof(SyncFailures))]
+        public void ASynchronousFailureThrowsAsAnAsynchronousOneDoes(string apiName, Action<KivEngine> call, bool libraryCode)
+        {
+            var engine = Open(Unique("u"));
+            var e = Assert.Throws<KivException>(() => call(engine));
+            Assert.Equal(apiName, e.ApiName);
+            Assert.NotEqual(0, e.Code);
+            Assert.Equal(libraryCode, e.IsLibraryCode);
+            Assert.Contains(libraryCode ? KivCodes.Describe(e.Code) : "SDK error " + e.Code, e.Message);
         }
 
         [Fact]
@@ -61,8 +81,9 @@ namespace VelmoKiv.Tests
             // No result can arrive while the waits end.
             using var hold = await HoldDispatcherAsync(engine);
             using var cancel = new CancellationTokenSource();
-            var cancelled = engine.Client.SubscribeAsync(Unique("c"), new SubscribeOptions(), null, cancel.Token);
-            var timedOut = engine.Client.SubscribeAsync(Unique("c"), new SubscribeOptions(), TimeSpan.FromMilliseconds(50));
+            var cancelled = engine.Client.SubscribeAsync(Unique("c"), new SubscribeOptions(), cancel.Token);
+            engine.DefaultTimeout = TimeSpan.FromMilliseconds(50);
+            var timedOut = engine.Client.SubscribeAsync(Unique("c"), new SubscribeOptions());
             cancel.Cancel();
             await Assert.ThrowsAnyAsync<OperationCanceledException>(() => cancelled);
             await Assert.ThrowsAsync<TimeoutException>(() => timedOut);
