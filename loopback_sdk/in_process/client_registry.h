@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "loopback_sdk/backend.h"
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/event_dispatcher.h"
 #include "loopback_sdk/sdk_constants.h"
@@ -16,8 +17,6 @@ namespace velmo {
 namespace quon {
 namespace kiv {
 namespace loopback {
-
-class LoopbackStreamChannel;
 
 struct ClientRecord {
   uint64_t id = 0;
@@ -32,11 +31,7 @@ struct ClientRecord {
   uint32_t failNextRequests = 0;
   int failErrorCode = kInjectedFailure;
   uint32_t reconnectDelayMs = kDefaultReconnectDelayMs;
-  std::map<std::string, LoopbackStreamChannel*> streamChannels;
 };
-
-// What a request needs before it can run.
-enum class Need { kNothing, kConnection };
 
 class ClientRegistry {
  public:

@@ -6,7 +6,6 @@
 #include "loopback_sdk/client_parameters.h"
 #include "loopback_sdk/ids.h"
 #include "loopback_sdk/in_process/channel_flows.h"
-#include "loopback_sdk/in_process/loopback_stream_channel.h"
 #include "loopback_sdk/in_process/request.h"
 #include "loopback_sdk/in_process/session_flows.h"
 #include "loopback_sdk/notices.h"
@@ -52,7 +51,7 @@ LoopbackClient* LoopbackClient::create(const sdk::KivConfig* config, int* errorC
   if (!config->userId || !*config->userId) return fail(kInvalidUserId);
   try {
     Service& service = Service::instance();
-    auto* client = new LoopbackClient(nextClientId(), config->eventHandler);
+    auto* client = new LoopbackClient(nextClientId(), config->userId, config->eventHandler);
     service.clientCreated();
     service.locked([&](ServiceState& state) {
       state.clients.add(client->id_, config->appId, config->userId, &client->dispatcher_);
@@ -64,19 +63,15 @@ LoopbackClient* LoopbackClient::create(const sdk::KivConfig* config, int* errorC
   }
 }
 
-LoopbackClient::LoopbackClient(uint64_t id, IKivEventHandler* handler)
-    : id_(id), dispatcher_(handler), storage_(id), lock_(id), presence_(id), history_(id) {}
+LoopbackClient::LoopbackClient(uint64_t id, std::string userId, IKivEventHandler* handler)
+    : id_(id), dispatcher_(handler), backend_(id, std::move(userId)) {}
 
 int LoopbackClient::release() {
+  // Its stream channels stay usable, answering kClientReleased from now on.
+  streamChannels_.orphanAll();
   Service& service = Service::instance();
   service.locked([this](ServiceState& state) {
     leaveEverything(state, id_, false);
-    if (ClientRecord* record = state.clients.find(id_)) {
-      for (auto& entry : record->streamChannels) {
-        entry.second->orphan();
-        state.orphanChannels.insert(entry.second);
-      }
-    }
     state.clients.remove(id_);
   });
   if (dispatcher_.onOwnThread()) {
@@ -190,27 +185,7 @@ int LoopbackClient::unsubscribe(const char* channelName, uint64_t& requestId) {
 }
 
 sdk::IStreamChannel* LoopbackClient::createStreamChannel(const char* channelName, int* errorCode) {
-  int code = kOk;
-  LoopbackStreamChannel* created = nullptr;
-  try {
-    Service::instance().locked([&](ServiceState& state) {
-      ClientRecord* record = state.clients.find(id_);
-      if (!record) {
-        code = kClientReleased;
-      } else if (!channelName || !*channelName) {
-        code = kInvalidChannelName;
-      } else if (record->streamChannels.count(channelName)) {
-        code = kStreamChannelExists;
-      } else {
-        created = new LoopbackStreamChannel(id_, channelName, record->dispatcher->handler());
-        record->streamChannels[channelName] = created;
-      }
-    });
-  } catch (...) {
-    code = kFailure;
-  }
-  if (errorCode) *errorCode = code;
-  return created;
+  return streamChannels_.create(requests_, channelName, dispatcher_.handler(), errorCode);
 }
 
 int LoopbackClient::setParameters(const char* parameters) {

@@ -3,13 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "loopback_sdk/event_dispatcher.h"
-#include "loopback_sdk/in_process/loopback_history.h"
-#include "loopback_sdk/in_process/loopback_lock.h"
-#include "loopback_sdk/in_process/loopback_presence.h"
-#include "loopback_sdk/in_process/loopback_storage.h"
+#include "loopback_sdk/face_requests.h"
+#include "loopback_sdk/in_process/in_process_backend.h"
+#include "loopback_sdk/sdk_history.h"
+#include "loopback_sdk/sdk_lock.h"
 #include "loopback_sdk/sdk_namespace.h"
+#include "loopback_sdk/sdk_presence.h"
+#include "loopback_sdk/sdk_storage.h"
+#include "loopback_sdk/sdk_stream_channel.h"
 
 namespace velmo {
 namespace quon {
@@ -38,15 +42,18 @@ class LoopbackClient final : public sdk::IKivClient {
   int setParameters(const char* parameters) override;
 
  private:
-  LoopbackClient(uint64_t id, sdk::IKivEventHandler* handler);
+  LoopbackClient(uint64_t id, std::string userId, sdk::IKivEventHandler* handler);
   ~LoopbackClient() = default;
 
   const uint64_t id_;
   EventDispatcher dispatcher_;
-  LoopbackStorage storage_;
-  LoopbackLock lock_;
-  LoopbackPresence presence_;
-  LoopbackHistory history_;
+  InProcessBackend backend_;
+  FaceRequests requests_{backend_};
+  SdkStorage storage_{requests_};
+  SdkLock lock_{requests_};
+  SdkPresence presence_{requests_};
+  SdkHistory history_{requests_};
+  SdkStreamChannels streamChannels_;
 };
 
 }  // namespace loopback

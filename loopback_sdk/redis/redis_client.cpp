@@ -151,37 +151,39 @@ void RedisClient::logOutOfService(std::vector<Event>* cancelled) {
     for (Event& event : answer.followUps) cancelled->push_back(std::move(event));
 }
 
-int RedisClient::request(uint64_t& requestId, Need need, const Body& body,
+int RedisClient::request(uint64_t requestId, Need need, const Body& body,
                          const ResultEvent& result) {
-  try {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    const uint64_t id = nextRequestId();
-    requestId = id;
-    int code = kOk;
-    if (failNextRequests_ > 0) {
-      --failNextRequests_;
-      code = failErrorCode_;
-    } else if (need == Need::kConnection && !loggedIn_) {
-      code = kNotLoggedIn;
-    } else if (need == Need::kConnection && (!connected_ || !hub_.up())) {
-      code = kNotConnected;
-    }
-    std::vector<Event> followUps;
-    if (code == kOk) {
-      // A body that fails unexpectedly still answers, so no request is left waiting.
-      try {
-        code = body(followUps);
-      } catch (...) {
-        code = kFailure;
-        followUps.clear();
-      }
-    }
-    dispatcher_.post(result(id, code));
-    for (Event& event : followUps) dispatcher_.post(std::move(event));
-    return code;
-  } catch (...) {
-    return kFailure;
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  int code = kOk;
+  if (failNextRequests_ > 0) {
+    --failNextRequests_;
+    code = failErrorCode_;
+  } else if (need == Need::kConnection && !loggedIn_) {
+    code = kNotLoggedIn;
+  } else if (need == Need::kConnection && (!connected_ || !hub_.up())) {
+    code = kNotConnected;
   }
+  std::vector<Event> followUps;
+  if (code == kOk) {
+    // A body that fails unexpectedly still answers, so no request is left waiting.
+    try {
+      code = body(followUps);
+    } catch (...) {
+      code = kFailure;
+      followUps.clear();
+    }
+  }
+  if (code != kAnswerLater) dispatcher_.post(result(requestId, code));
+  for (Event& event : followUps) dispatcher_.post(std::move(event));
+  return code;
+}
+
+int RedisClient::callWithOwnEvents(const std::string& op, std::vector<std::string> arguments,
+                                   nlohmann::json* data) {
+  std::vector<Event> own;
+  const int code = callService(op, std::move(arguments), &own, data);
+  for (Event& event : own) dispatcher_.post(std::move(event));
+  return code;
 }
 
 std::vector<std::string> RedisClient::channelNames() const {
@@ -203,7 +205,7 @@ void RedisClient::postLinkChange(int previous, int current, int operation, const
 }
 
 int RedisClient::login(const char* token, uint64_t& requestId) {
-  return request(
+  return requests_.run(
       requestId, Need::kNothing,
       [&](std::vector<Event>&) -> int {
         if (!token || !*token) return kInvalidToken;
@@ -220,7 +222,7 @@ int RedisClient::login(const char* token, uint64_t& requestId) {
 }
 
 int RedisClient::logout(uint64_t& requestId) {
-  return request(
+  return requests_.run(
       requestId, Need::kNothing,
       [&](std::vector<Event>&) -> int {
         if (!loggedIn_) return kNotLoggedIn;
@@ -242,7 +244,7 @@ int RedisClient::logout(uint64_t& requestId) {
 }
 
 int RedisClient::renewToken(const char* token, uint64_t& requestId) {
-  return request(
+  return requests_.run(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int { return token && *token ? kOk : kInvalidToken; },
       renewTokenResult());
@@ -250,7 +252,7 @@ int RedisClient::renewToken(const char* token, uint64_t& requestId) {
 
 int RedisClient::publish(const char* channelName, const char* message, size_t length,
                          const sdk::PublishOptions& options, uint64_t& requestId) {
-  return request(
+  return requests_.run(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
         if (const int code = checkPublish(channelName, message, length, options.channelType))
@@ -267,7 +269,7 @@ int RedisClient::publish(const char* channelName, const char* message, size_t le
 int RedisClient::subscribe(const char* channelName, const sdk::SubscribeOptions& options,
                            uint64_t& requestId) {
   const std::string name = text(channelName);
-  return request(
+  return requests_.run(
       requestId, Need::kConnection,
       [&](std::vector<Event>& followUps) -> int {
         if (name.empty()) return kInvalidChannelName;
@@ -282,7 +284,7 @@ int RedisClient::subscribe(const char* channelName, const sdk::SubscribeOptions&
 
 int RedisClient::unsubscribe(const char* channelName, uint64_t& requestId) {
   const std::string name = text(channelName);
-  return request(
+  return requests_.run(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
         if (name.empty()) return kInvalidChannelName;
@@ -294,7 +296,7 @@ int RedisClient::unsubscribe(const char* channelName, uint64_t& requestId) {
 }
 
 sdk::IStreamChannel* RedisClient::createStreamChannel(const char* channelName, int* errorCode) {
-  return streamChannels_.create(*this, channelName, dispatcher_.handler(), errorCode);
+  return streamChannels_.create(requests_, channelName, dispatcher_.handler(), errorCode);
 }
 
 int RedisClient::setParameters(const char* parameters) {

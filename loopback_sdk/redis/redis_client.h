@@ -8,23 +8,25 @@
 #include <mutex>
 #include <string>
 
+#include "loopback_sdk/backend.h"
 #include "loopback_sdk/channel_key.h"
 #include "loopback_sdk/event_dispatcher.h"
-#include "loopback_sdk/redis/redis_history.h"
+#include "loopback_sdk/face_requests.h"
 #include "loopback_sdk/redis/redis_hub.h"
-#include "loopback_sdk/redis/redis_lock.h"
-#include "loopback_sdk/redis/redis_presence.h"
-#include "loopback_sdk/redis/redis_storage.h"
-#include "loopback_sdk/redis/redis_stream_channel.h"
 #include "loopback_sdk/sdk_constants.h"
+#include "loopback_sdk/sdk_history.h"
+#include "loopback_sdk/sdk_lock.h"
 #include "loopback_sdk/sdk_namespace.h"
+#include "loopback_sdk/sdk_presence.h"
+#include "loopback_sdk/sdk_storage.h"
+#include "loopback_sdk/sdk_stream_channel.h"
 
 namespace velmo {
 namespace quon {
 namespace kiv {
 namespace loopback {
 
-class RedisClient final : public sdk::IKivClient, private HubClient {
+class RedisClient final : public sdk::IKivClient, public Backend, private HubClient {
  public:
   // Null with the reason in *errorCode, as for the in-process client; an
   // address that does not parse gives kInvalidRedisAddress.
@@ -47,23 +49,54 @@ class RedisClient final : public sdk::IKivClient, private HubClient {
   sdk::IStreamChannel* createStreamChannel(const char* channelName, int* errorCode) override;
   int setParameters(const char* parameters) override;
 
-  // For the client's sub-interfaces (storage, locks, presence, history,
-  // stream channels): the shape of every request, whose body usually runs
-  // one operation of the shared service.
-  enum class Need { kNothing, kConnection };
-  using ResultEvent = std::function<Event(uint64_t id, int code)>;
-  using Body = std::function<int(std::vector<Event>& followUps)>;
-  // Id, admission (injected failure, login, connection), body, then the
-  // result and the follow-ups, queued in request order.
-  int request(uint64_t& requestId, Need need, const Body& body, const ResultEvent& result);
+  int request(uint64_t requestId, Need need, const Body& body, const ResultEvent& result) override;
+  int listUsers(const ChannelKey& channel, size_t offset, std::vector<UserStateCopy>& users,
+                std::string& nextPage) override;
+  int listChannels(const std::string& userId, std::vector<ChannelCopy>& channels) override;
+  int setState(const ChannelKey& channel, const StateMap& changes) override;
+  int removeState(const ChannelKey& channel, const std::vector<std::string>& keys) override;
+  int getState(const ChannelKey& channel, const std::string& userId, UserStateCopy& found) override;
+  int historyPage(const ChannelKey& channel, uint16_t count, uint64_t start, uint64_t end,
+                  HistoryPage& page) override;
+  int writeMetadata(const ChannelKey& target, const MetadataWrite& write,
+                    const std::string& lockName) override;
+  int getMetadata(const ChannelKey& target, MetadataCopy& found) override;
+  int followUserMetadata(const std::string& userId, bool follow,
+                         std::vector<Event>& followUps) override;
+  int setLock(const ChannelKey& channel, const std::string& name, uint32_t ttl) override;
+  int getLocks(const ChannelKey& channel, std::vector<LockCopy>& locks) override;
+  int removeLock(const ChannelKey& channel, const std::string& name) override;
+  int acquireLock(const ChannelKey& channel, const std::string& name, bool retry,
+                  uint64_t requestId, std::string& details) override;
+  int releaseLock(const ChannelKey& channel, const std::string& name) override;
+  int revokeLock(const ChannelKey& channel, const std::string& name,
+                 const std::string& owner) override;
+  const std::string& userId() const override { return userId_; }
+  int streamJoin(const std::string& channel, const MemberOptions& options,
+                 std::vector<Event>& followUps) override;
+  int streamLeave(const std::string& channel) override;
+  int joinTopic(const std::string& channel, const std::string& topic,
+                const std::string& meta) override;
+  int leaveTopic(const std::string& channel, const std::string& topic, std::string& meta) override;
+  int publishTopic(const std::string& channel, const std::string& topic, int refusal,
+                   const MessageCopy& message) override;
+  int subscribeTopic(const std::string& channel, const std::string& topic,
+                     const std::vector<std::string>& users,
+                     TopicSubscribeOutcome& outcome) override;
+  int unsubscribeTopic(const std::string& channel, const std::string& topic,
+                       const std::vector<std::string>& users) override;
+  int subscribedUsers(const std::string& channel, const std::string& topic,
+                      std::vector<std::string>& users) override;
+  void streamChannelReleased(const std::string& channel) override;
   // Runs an operation of the shared service for this client (args after the
   // user id); its answer's data goes to *data when given.
   int callService(const std::string& op, std::vector<std::string> arguments,
                   std::vector<Event>* followUps = nullptr, nlohmann::json* data = nullptr);
+  // The same, with the requester's own events queued at once (before its result).
+  int callWithOwnEvents(const std::string& op, std::vector<std::string> arguments,
+                        nlohmann::json* data = nullptr);
   // Posts an event of this client's own (results answered later).
   void post(Event event) { dispatcher_.post(std::move(event)); }
-  uint64_t id() const { return id_; }
-  const std::string& userId() const { return userId_; }
 
  private:
   RedisClient(uint64_t id, RedisHub& hub, std::string appId, std::string userId,
@@ -103,11 +136,12 @@ class RedisClient final : public sdk::IKivClient, private HubClient {
   // Presence snapshots of those channels after a restore, for after the link-back event.
   std::vector<Event> restoredSnapshots_;
 
-  RedisPresence presence_{*this};
-  RedisStorage storage_{*this};
-  RedisLock lock_{*this};
-  RedisHistory history_{*this};
-  RedisStreamChannels streamChannels_;
+  FaceRequests requests_{*this};
+  SdkPresence presence_{requests_};
+  SdkStorage storage_{requests_};
+  SdkLock lock_{requests_};
+  SdkHistory history_{requests_};
+  SdkStreamChannels streamChannels_;
 };
 
 }  // namespace loopback
