@@ -6,6 +6,7 @@
 // events (the follow-ups come after the result).
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -20,6 +21,9 @@ namespace velmo {
 namespace quon {
 namespace kiv {
 namespace loopback {
+
+// A request body's answer when the result is sent later (a waiting lock acquisition).
+constexpr int kAnswerLater = INT_MIN;
 
 // What a request needs before it can run.
 enum class Need { kNothing, kConnection };
@@ -39,6 +43,15 @@ struct TopicSubscribeOutcome {
   std::vector<std::string> failed;
 };
 
+// Who a backend serves: the client's id, application and user, and the
+// dispatcher that carries the client's events.
+struct BackendClient {
+  uint64_t id;
+  std::string appId;
+  std::string userId;
+  EventDispatcher& events;
+};
+
 class Backend {
  public:
   using Body = std::function<int(std::vector<Event>& followUps)>;
@@ -46,11 +59,36 @@ class Backend {
 
   virtual ~Backend() = default;
 
-  // Admits the request (injected failure, login, connection), runs the body
+  // Admits the request (login, connection), runs the body
   // when admitted, then queues result(id, code) and the follow-ups; no result
   // when the body answers kAnswerLater. Returns the code.
   virtual int request(uint64_t requestId, Need need, const Body& body,
                       const ResultEvent& result) = 0;
+
+  // The session. The backend queues the link and connection events of each
+  // change of its own (they name the channels it knows the client is in).
+  virtual int login() = 0;
+  // Waiting lock acquisitions are answered (cancelled) first.
+  virtual int logout() = 0;
+  // Fault injection: the link drops now (kNotLoggedIn when there is none);
+  // session identifies it for relinkAfterDrop, which brings it back unless
+  // the client logged in or out, or dropped again, since.
+  virtual int dropLink(uint64_t& session) = 0;
+  virtual void relinkAfterDrop(uint64_t session) = 0;
+  // The client is going: it leaves everything (once the link is back when it is down).
+  virtual void release() = 0;
+  // The channels the client is in, and a timestamp of the service's, for its notices.
+  virtual std::vector<std::string> channelNames() = 0;
+  virtual uint64_t timestamp() = 0;
+  // The application's lock ttl unit, shared by every client of the service.
+  virtual int setTtlUnit(uint32_t milliseconds) = 0;
+
+  // Message and user channels.
+  virtual int publish(const ChannelKey& channel, const MessageCopy& message,
+                      bool storeInHistory) = 0;
+  virtual int subscribe(const std::string& channel, const MemberOptions& options,
+                        std::vector<Event>& followUps) = 0;
+  virtual int unsubscribe(const std::string& channel) = 0;
 
   // Presence. offset: the first user of the page.
   virtual int listUsers(const ChannelKey& channel, size_t offset, std::vector<UserStateCopy>& users,

@@ -14,11 +14,26 @@ int FaceRequests::run(uint64_t& requestId, Need need, const Backend::Body& body,
   try {
     std::lock_guard<std::mutex> lock(mutex_);
     requestId = nextRequestId();
+    if (failNextRequests_ > 0) {
+      --failNextRequests_;
+      events_.post(result(requestId, failErrorCode_));
+      return failErrorCode_;
+    }
     const int code = backend_.request(requestId, need, body, result);
     return code == kAnswerLater ? static_cast<int>(kOk) : code;
   } catch (...) {
     return kFailure;
   }
+}
+
+void FaceRequests::failNext(uint32_t count) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failNextRequests_ = count;
+}
+
+void FaceRequests::failWith(int code) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failErrorCode_ = code;
 }
 
 }  // namespace loopback

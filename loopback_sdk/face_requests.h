@@ -1,12 +1,14 @@
 // The one shape of every asynchronous request of the SDK face: a request id
-// of the process's, then the backend's admission, body and result, one
-// request of a client at a time so its results queue in request order.
+// of the process's, an injected failure when one is pending, then the
+// backend's admission, body and result; one request of a client at a time,
+// so its results queue in request order.
 #pragma once
 
 #include <cstdint>
 #include <mutex>
 
 #include "loopback_sdk/backend.h"
+#include "loopback_sdk/error_codes.h"
 
 namespace velmo {
 namespace quon {
@@ -15,7 +17,7 @@ namespace loopback {
 
 class FaceRequests {
  public:
-  explicit FaceRequests(Backend& backend) : backend_(backend) {}
+  FaceRequests(Backend& backend, EventDispatcher& events) : backend_(backend), events_(events) {}
   FaceRequests(const FaceRequests&) = delete;
   FaceRequests& operator=(const FaceRequests&) = delete;
 
@@ -23,11 +25,17 @@ class FaceRequests {
   // later); nothing thrown by the body or the backend leaves it.
   int run(uint64_t& requestId, Need need, const Backend::Body& body,
           const Backend::ResultEvent& result);
+  // The next count requests, whatever they need, fail with code.
+  void failNext(uint32_t count);
+  void failWith(int code);
   Backend& backend() { return backend_; }
 
  private:
   Backend& backend_;
+  EventDispatcher& events_;
   std::mutex mutex_;
+  uint32_t failNextRequests_ = 0;
+  int failErrorCode_ = kInjectedFailure;
 };
 
 }  // namespace loopback

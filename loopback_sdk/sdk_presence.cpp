@@ -18,7 +18,7 @@ int SdkPresence::listUsers(const char* channelName, int channelType, bool includ
   return requests_.run(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (const int code = checkPresenceChannel(channel)) return code;
+        if (const int code = checkMemberChannel(channel)) return code;
         size_t offset = 0;
         if (!readPresencePage(page, offset)) return kInvalidArgument;
         const int code = requests_.backend().listUsers(channel, offset, users, nextPage);
@@ -77,7 +77,7 @@ int SdkPresence::setState(const char* channelName, int channelType, const sdk::S
   return requests_.run(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (const int code = checkPresenceChannel(channel)) return code;
+        if (const int code = checkMemberChannel(channel)) return code;
         if (!readable) return kInvalidArgument;
         return requests_.backend().setState(channel, changes);
       },
@@ -93,7 +93,7 @@ int SdkPresence::removeState(const char* channelName, int channelType, const cha
   return requests_.run(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (const int code = checkPresenceChannel(channel)) return code;
+        if (const int code = checkMemberChannel(channel)) return code;
         if (!readable) return kInvalidArgument;
         return requests_.backend().removeState(channel, names);
       },
@@ -108,7 +108,7 @@ int SdkPresence::getState(const char* channelName, int channelType, const char* 
   return requests_.run(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (const int code = checkPresenceChannel(channel)) return code;
+        if (const int code = checkMemberChannel(channel)) return code;
         if (target.empty()) return kInvalidUserId;
         return requests_.backend().getState(channel, target, found);
       },

@@ -41,7 +41,7 @@ int SdkStorage::writeChannel(MetadataOp op, const char* channelName, int channel
   return requests_.run(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (const int code = checkMetadataChannel(channel)) return code;
+        if (const int code = checkMemberChannel(channel)) return code;
         if (!readable) return kInvalidArgument;
         return requests_.backend().writeMetadata(channel, write, lock);
       },
@@ -96,7 +96,7 @@ int SdkStorage::getChannelMetadata(const char* channelName, int channelType, uin
   return requests_.run(
       requestId, Need::kConnection,
       [&](std::vector<Event>&) -> int {
-        if (const int code = checkMetadataChannel(channel)) return code;
+        if (const int code = checkMemberChannel(channel)) return code;
         return requests_.backend().getMetadata(channel, found);
       },
       channelMetadataResult(found, channel));

@@ -28,9 +28,6 @@ struct ClientRecord {
   // Bumped on every login, logout and drop, so a late reconnection task can
   // tell that the connection it was meant for is gone.
   uint64_t connectionEpoch = 0;
-  uint32_t failNextRequests = 0;
-  int failErrorCode = kInjectedFailure;
-  uint32_t reconnectDelayMs = kDefaultReconnectDelayMs;
 };
 
 class ClientRegistry {
@@ -41,8 +38,7 @@ class ClientRegistry {
   ClientRecord* find(uint64_t id);
   std::vector<uint64_t> idsOfUser(const std::string& userId) const;
 
-  // 0 when the request may run; otherwise the code its result carries. An
-  // injected failure is consumed first, whatever the request needs.
+  // 0 when the request may run; otherwise the code its result carries.
   int admit(uint64_t id, Need need);
 
   // The result of the client's own request: delivered while the client exists.

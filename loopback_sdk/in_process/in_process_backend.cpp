@@ -4,7 +4,9 @@
 
 #include "loopback_sdk/in_process/channel_flows.h"
 #include "loopback_sdk/in_process/lock_flows.h"
+#include "loopback_sdk/in_process/session_flows.h"
 #include "loopback_sdk/notices.h"
+#include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
 namespace quon {
@@ -28,6 +30,133 @@ void announceState(ServiceState& state, const ChannelKey& channel, const Member&
 }
 
 }  // namespace
+
+InProcessBackend::InProcessBackend(const BackendClient& client)
+    : clientId_(client.id), userId_(client.userId) {
+  Service& service = Service::instance();
+  service.clientCreated();
+  service.locked([&](ServiceState& state) {
+    state.clients.add(client.id, client.appId, client.userId, &client.events);
+  });
+}
+
+InProcessBackend::~InProcessBackend() { Service::instance().clientReleased(); }
+
+void InProcessBackend::postLinkChange(ServiceState& state, int previous, int current, int operation,
+                                      const char* reason, bool resumed) {
+  LinkChange change;
+  change.previous = previous;
+  change.current = current;
+  change.operation = operation;
+  change.reason = reason;
+  change.affectedChannels = channelNamesOf(state, clientId_);
+  change.resumed = resumed;
+  state.clients.reply(clientId_, linkStateEvent(std::move(change), state.timestamp()));
+}
+
+int InProcessBackend::login() {
+  ClientRecord& client = current().client;
+  if (client.loggedIn) return kOk;
+  client.loggedIn = client.connected = true;
+  ++client.connectionEpoch;
+  postLinkChange(current().state, kLinkIdle, kLinkConnected, kLinkOpLogin, "login");
+  current().state.clients.reply(
+      clientId_, connectionStateEvent("", kConnectionConnected, kReasonLoginSuccess));
+  return kOk;
+}
+
+int InProcessBackend::logout() {
+  Request& r = current();
+  if (!r.client.loggedIn) return kNotLoggedIn;
+  leaveEverything(r.state, clientId_, true);
+  const int previous = r.client.connected ? kLinkConnected : kLinkDisconnected;
+  r.client.loggedIn = r.client.connected = false;
+  ++r.client.connectionEpoch;
+  postLinkChange(r.state, previous, kLinkIdle, kLinkOpLogout, "logout");
+  r.state.clients.reply(clientId_,
+                        connectionStateEvent("", kConnectionDisconnected, kReasonLogout));
+  return kOk;
+}
+
+int InProcessBackend::dropLink(uint64_t& session) {
+  return Service::instance().locked([&](ServiceState& state) -> int {
+    ClientRecord* client = state.clients.find(clientId_);
+    if (!client || !client->loggedIn || !client->connected) return kNotLoggedIn;
+    client->connected = false;
+    session = ++client->connectionEpoch;
+    postLinkChange(state, kLinkConnected, kLinkDisconnected, kLinkOpConnectionDropped,
+                   "connection dropped");
+    state.clients.reply(clientId_,
+                        connectionStateEvent("", kConnectionReconnecting, kReasonInterrupted));
+    return kOk;
+  });
+}
+
+void InProcessBackend::relinkAfterDrop(uint64_t session) {
+  Service::instance().locked([&](ServiceState& state) {
+    ClientRecord* client = state.clients.find(clientId_);
+    if (!client || client->connectionEpoch != session || !client->loggedIn) return;
+    client->connected = true;
+    postLinkChange(state, kLinkDisconnected, kLinkConnected, kLinkOpReconnected, "reconnected",
+                   true);
+    state.clients.reply(clientId_,
+                        connectionStateEvent("", kConnectionConnected, kReasonReconnected));
+  });
+}
+
+void InProcessBackend::release() {
+  Service::instance().locked([&](ServiceState& state) {
+    leaveEverything(state, clientId_, false);
+    state.clients.remove(clientId_);
+  });
+}
+
+std::vector<std::string> InProcessBackend::channelNames() {
+  return Service::instance().locked(
+      [&](ServiceState& state) { return channelNamesOf(state, clientId_); });
+}
+
+uint64_t InProcessBackend::timestamp() {
+  return Service::instance().locked([](ServiceState& state) { return state.timestamp(); });
+}
+
+int InProcessBackend::setTtlUnit(uint32_t milliseconds) {
+  Service::instance().locked([&](ServiceState& state) { state.ttlUnitMs = milliseconds; });
+  return kOk;
+}
+
+int InProcessBackend::publish(const ChannelKey& channel, const MessageCopy& message,
+                              bool storeInHistory) {
+  Request& r = current();
+  auto copy = std::make_shared<MessageCopy>(message);
+  copy->publisher = userId_;
+  copy->timestamp = r.state.timestamp();
+  // A user-channel message names its sender as the channel, the one to reply to.
+  const bool toUser = channel.type == kChannelUser;
+  const Event event = messageEvent(channel.type, toUser ? userId_ : channel.name, "", copy);
+  // Recipients: every client of the user, or the subscribers that asked for messages.
+  std::vector<uint64_t> recipients;
+  if (toUser) {
+    recipients = r.state.clients.idsOfUser(channel.name);
+  } else {
+    for (const Member& member : r.state.members.members(channel))
+      if (member.options.withMessage) recipients.push_back(member.clientId);
+  }
+  for (uint64_t recipient : recipients) r.state.clients.notify(recipient, event);
+  if (storeInHistory) r.state.history.store(channel, *copy);
+  return kOk;
+}
+
+int InProcessBackend::subscribe(const std::string& channel, const MemberOptions& options,
+                                std::vector<Event>&) {
+  enterChannel(current(), {kChannelMessage, channel}, options);
+  return kOk;
+}
+
+int InProcessBackend::unsubscribe(const std::string& channel) {
+  Request& r = current();
+  return exitChannel(r.state, clientId_, {kChannelMessage, channel}) ? kOk : kNotInChannel;
+}
 
 int InProcessBackend::request(uint64_t requestId, Need need, const Body& body,
                               const ResultEvent& result) {

@@ -16,10 +16,25 @@ namespace loopback {
 
 class InProcessBackend final : public Backend {
  public:
-  InProcessBackend(uint64_t clientId, std::string userId)
-      : clientId_(clientId), userId_(std::move(userId)) {}
+  // Registers the client with the process's service.
+  explicit InProcessBackend(const BackendClient& client);
+  ~InProcessBackend() override;
 
   int request(uint64_t requestId, Need need, const Body& body, const ResultEvent& result) override;
+
+  int login() override;
+  int logout() override;
+  int dropLink(uint64_t& session) override;
+  void relinkAfterDrop(uint64_t session) override;
+  void release() override;
+  std::vector<std::string> channelNames() override;
+  uint64_t timestamp() override;
+  int setTtlUnit(uint32_t milliseconds) override;
+
+  int publish(const ChannelKey& channel, const MessageCopy& message, bool storeInHistory) override;
+  int subscribe(const std::string& channel, const MemberOptions& options,
+                std::vector<Event>& followUps) override;
+  int unsubscribe(const std::string& channel) override;
 
   int listUsers(const ChannelKey& channel, size_t offset, std::vector<UserStateCopy>& users,
                 std::string& nextPage) override;
@@ -71,6 +86,9 @@ class InProcessBackend final : public Backend {
   template <typename Work>
   int onExistingLock(const ChannelKey& channel, const std::string& name, Work work);
 
+  // Queues a change of the client's link to it, with the channels it is in.
+  void postLinkChange(ServiceState& state, int previous, int current, int operation,
+                      const char* reason, bool resumed = false);
   // The requester must have joined the stream channel.
   int checkJoined(const std::string& channel);
 

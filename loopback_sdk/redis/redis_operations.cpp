@@ -8,7 +8,7 @@
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/owned_records.h"
 #include "loopback_sdk/redis/inbox_events.h"
-#include "loopback_sdk/redis/redis_client.h"
+#include "loopback_sdk/redis/redis_backend.h"
 #include "loopback_sdk/sdk_results.h"
 
 namespace velmo {
@@ -120,8 +120,8 @@ const bool registered = addServiceEventKind("storage", &storageFromService) &&
 
 }  // namespace
 
-int RedisClient::listUsers(const ChannelKey& channel, size_t offset,
-                           std::vector<UserStateCopy>& users, std::string& nextPage) {
+int RedisBackend::listUsers(const ChannelKey& channel, size_t offset,
+                            std::vector<UserStateCopy>& users, std::string& nextPage) {
   json data;
   const int code =
       callService("listUsers", channelArguments(channel, {offset ? std::to_string(offset) : ""}),
@@ -132,7 +132,7 @@ int RedisClient::listUsers(const ChannelKey& channel, size_t offset,
   return kOk;
 }
 
-int RedisClient::listChannels(const std::string& userId, std::vector<ChannelCopy>& channels) {
+int RedisBackend::listChannels(const std::string& userId, std::vector<ChannelCopy>& channels) {
   json data;
   const int code = callService("listChannels", {userId}, nullptr, &data);
   if (code != kOk || !data.is_array()) return code;
@@ -143,7 +143,7 @@ int RedisClient::listChannels(const std::string& userId, std::vector<ChannelCopy
   return kOk;
 }
 
-int RedisClient::setState(const ChannelKey& channel, const StateMap& changes) {
+int RedisBackend::setState(const ChannelKey& channel, const StateMap& changes) {
   std::vector<std::string> arguments = channelArguments(channel);
   for (const auto& [key, value] : changes) {
     arguments.push_back(key);
@@ -152,20 +152,20 @@ int RedisClient::setState(const ChannelKey& channel, const StateMap& changes) {
   return callService("setState", std::move(arguments));
 }
 
-int RedisClient::removeState(const ChannelKey& channel, const std::vector<std::string>& keys) {
+int RedisBackend::removeState(const ChannelKey& channel, const std::vector<std::string>& keys) {
   return callService("removeState", channelArguments(channel, keys));
 }
 
-int RedisClient::getState(const ChannelKey& channel, const std::string& userId,
-                          UserStateCopy& found) {
+int RedisBackend::getState(const ChannelKey& channel, const std::string& userId,
+                           UserStateCopy& found) {
   json data;
   const int code = callService("getState", channelArguments(channel, {userId}), nullptr, &data);
   if (code == kOk) found = userOf(data);
   return code;
 }
 
-int RedisClient::historyPage(const ChannelKey& channel, uint16_t count, uint64_t start,
-                             uint64_t end, HistoryPage& page) {
+int RedisBackend::historyPage(const ChannelKey& channel, uint16_t count, uint64_t start,
+                              uint64_t end, HistoryPage& page) {
   json data;
   const int code =
       callService("historyPage",
@@ -176,8 +176,8 @@ int RedisClient::historyPage(const ChannelKey& channel, uint16_t count, uint64_t
   return readPage(data, page) ? kOk : kFailure;
 }
 
-int RedisClient::writeMetadata(const ChannelKey& target, const MetadataWrite& write,
-                               const std::string& lockName) {
+int RedisBackend::writeMetadata(const ChannelKey& target, const MetadataWrite& write,
+                                const std::string& lockName) {
   static const char* const kinds[] = {"set", "update", "remove"};
   std::vector<std::string> arguments{kinds[static_cast<int>(write.op)],
                                      std::to_string(target.type),
@@ -194,35 +194,35 @@ int RedisClient::writeMetadata(const ChannelKey& target, const MetadataWrite& wr
   return callWithOwnEvents("writeMetadata", std::move(arguments));
 }
 
-int RedisClient::getMetadata(const ChannelKey& target, MetadataCopy& found) {
+int RedisBackend::getMetadata(const ChannelKey& target, MetadataCopy& found) {
   json data;
   const int code = callService("getMetadata", channelArguments(target), nullptr, &data);
   if (code == kOk) found = metadataOf(data);
   return code;
 }
 
-int RedisClient::followUserMetadata(const std::string& userId, bool follow,
-                                    std::vector<Event>& followUps) {
+int RedisBackend::followUserMetadata(const std::string& userId, bool follow,
+                                     std::vector<Event>& followUps) {
   return callService(follow ? "followUserMetadata" : "unfollowUserMetadata", {userId}, &followUps);
 }
 
-int RedisClient::setLock(const ChannelKey& channel, const std::string& name, uint32_t ttl) {
+int RedisBackend::setLock(const ChannelKey& channel, const std::string& name, uint32_t ttl) {
   return callWithOwnEvents("setLock", channelArguments(channel, {name, std::to_string(ttl)}));
 }
 
-int RedisClient::getLocks(const ChannelKey& channel, std::vector<LockCopy>& locks) {
+int RedisBackend::getLocks(const ChannelKey& channel, std::vector<LockCopy>& locks) {
   json data;
   const int code = callService("getLocks", channelArguments(channel), nullptr, &data);
   if (code == kOk) locks = locksOf(data);
   return code;
 }
 
-int RedisClient::removeLock(const ChannelKey& channel, const std::string& name) {
+int RedisBackend::removeLock(const ChannelKey& channel, const std::string& name) {
   return callWithOwnEvents("removeLock", channelArguments(channel, {name}));
 }
 
-int RedisClient::acquireLock(const ChannelKey& channel, const std::string& name, bool retry,
-                             uint64_t requestId, std::string& details) {
+int RedisBackend::acquireLock(const ChannelKey& channel, const std::string& name, bool retry,
+                              uint64_t requestId, std::string& details) {
   json data;
   const int code = callWithOwnEvents(
       "acquireLock", channelArguments(channel, {name, flag(retry), std::to_string(requestId)}),
@@ -232,12 +232,12 @@ int RedisClient::acquireLock(const ChannelKey& channel, const std::string& name,
   return code;
 }
 
-int RedisClient::releaseLock(const ChannelKey& channel, const std::string& name) {
+int RedisBackend::releaseLock(const ChannelKey& channel, const std::string& name) {
   return callWithOwnEvents("releaseLock", channelArguments(channel, {name}));
 }
 
-int RedisClient::revokeLock(const ChannelKey& channel, const std::string& name,
-                            const std::string& owner) {
+int RedisBackend::revokeLock(const ChannelKey& channel, const std::string& name,
+                             const std::string& owner) {
   return callWithOwnEvents("revokeLock", channelArguments(channel, {name, owner}));
 }
 

@@ -8,7 +8,7 @@
 #include "loopback_sdk/notices.h"
 #include "loopback_sdk/owned_records.h"
 #include "loopback_sdk/redis/inbox_events.h"
-#include "loopback_sdk/redis/redis_client.h"
+#include "loopback_sdk/redis/redis_backend.h"
 #include "loopback_sdk/sdk_constants.h"
 
 namespace velmo {
@@ -85,39 +85,39 @@ std::vector<std::string> topicArguments(const std::string& channel, const std::s
 
 }  // namespace
 
-int RedisClient::streamJoin(const std::string& channel, const MemberOptions& options,
-                            std::vector<Event>& followUps) {
+int RedisBackend::streamJoin(const std::string& channel, const MemberOptions& options,
+                             std::vector<Event>& followUps) {
   (void)kindsAdded;
   return callService("streamJoin", {channel, flagsOf(options)}, &followUps);
 }
 
-int RedisClient::streamLeave(const std::string& channel) {
+int RedisBackend::streamLeave(const std::string& channel) {
   return callService("streamLeave", {channel});
 }
 
-int RedisClient::joinTopic(const std::string& channel, const std::string& topic,
-                           const std::string& meta) {
+int RedisBackend::joinTopic(const std::string& channel, const std::string& topic,
+                            const std::string& meta) {
   return callService("streamJoinTopic", {channel, topic, meta});
 }
 
-int RedisClient::leaveTopic(const std::string& channel, const std::string& topic,
-                            std::string& meta) {
+int RedisBackend::leaveTopic(const std::string& channel, const std::string& topic,
+                             std::string& meta) {
   json data;
   const int code = callService("streamLeaveTopic", {channel, topic}, nullptr, &data);
   if (code == kOk && data.is_string()) meta = data.get<std::string>();
   return code;
 }
 
-int RedisClient::publishTopic(const std::string& channel, const std::string& topic, int refusal,
-                              const MessageCopy& message) {
+int RedisBackend::publishTopic(const std::string& channel, const std::string& topic, int refusal,
+                               const MessageCopy& message) {
   return callService("streamPublish",
                      {channel, topic, std::to_string(refusal), std::to_string(message.messageType),
                       message.customType, std::to_string(message.timestamp), message.payload});
 }
 
-int RedisClient::subscribeTopic(const std::string& channel, const std::string& topic,
-                                const std::vector<std::string>& users,
-                                TopicSubscribeOutcome& outcome) {
+int RedisBackend::subscribeTopic(const std::string& channel, const std::string& topic,
+                                 const std::vector<std::string>& users,
+                                 TopicSubscribeOutcome& outcome) {
   json data;
   const int code =
       callService("streamSubscribe", topicArguments(channel, topic, users), nullptr, &data);
@@ -128,20 +128,20 @@ int RedisClient::subscribeTopic(const std::string& channel, const std::string& t
   return code;
 }
 
-int RedisClient::unsubscribeTopic(const std::string& channel, const std::string& topic,
-                                  const std::vector<std::string>& users) {
+int RedisBackend::unsubscribeTopic(const std::string& channel, const std::string& topic,
+                                   const std::vector<std::string>& users) {
   return callService("streamUnsubscribe", topicArguments(channel, topic, users));
 }
 
-int RedisClient::subscribedUsers(const std::string& channel, const std::string& topic,
-                                 std::vector<std::string>& users) {
+int RedisBackend::subscribedUsers(const std::string& channel, const std::string& topic,
+                                  std::vector<std::string>& users) {
   json data;
   const int code = callService("streamSubscribers", {channel, topic}, nullptr, &data);
   if (code == kOk) users = stringsOf(data);
   return code;
 }
 
-void RedisClient::streamChannelReleased(const std::string& channel) {
+void RedisBackend::streamChannelReleased(const std::string& channel) {
   callService("streamLeave", {channel});
 }
 
