@@ -52,6 +52,94 @@ struct BackendClient {
   EventDispatcher& events;
 };
 
+// Every operation of a backend, declared once: SPEC is "= 0" in the
+// interface and "override" in each backend. The service's operations run
+// only inside a request's body; dropLink to setTtlUnit, userId and
+// streamChannelReleased run on their own.
+#define LOOPBACK_BACKEND_OPERATIONS(SPEC)                                                          \
+  /* Admits the request (login, connection), runs the body when admitted, then queues result(id,   \
+   * code) and the follow-ups; no result when the body answers kAnswerLater. Returns the code. */  \
+  virtual int request(uint64_t requestId, Need need, const Body& body, const ResultEvent& result)  \
+      SPEC;                                                                                        \
+  /* The session. The backend queues the link and connection events of each change of its own      \
+   * (they name the channels it knows the client is in). */                                        \
+  virtual int login() SPEC;                                                                        \
+  /* Waiting lock acquisitions are answered (cancelled) first. */                                  \
+  virtual int logout() SPEC;                                                                       \
+  /* Fault injection: the link drops now (kNotLoggedIn when there is none); session identifies it  \
+   * for relinkAfterDrop, which brings it back unless the client logged in or out, or dropped      \
+   * again, since. */                                                                              \
+  virtual int dropLink(uint64_t& session) SPEC;                                                    \
+  virtual void relinkAfterDrop(uint64_t session) SPEC;                                             \
+  /* The client is going: it leaves everything (once the link is back when it is down). */         \
+  virtual void release() SPEC;                                                                     \
+  /* The channels the client is in, and a timestamp of the service's, for its notices. */          \
+  virtual std::vector<std::string> channelNames() SPEC;                                            \
+  virtual uint64_t timestamp() SPEC;                                                               \
+  /* The application's lock ttl unit, shared by every client of the service. */                    \
+  virtual int setTtlUnit(uint32_t milliseconds) SPEC;                                              \
+  /* Message and user channels. */                                                                 \
+  virtual int publish(const ChannelKey& channel, const MessageCopy& message, bool storeInHistory)  \
+      SPEC;                                                                                        \
+  virtual int subscribe(const std::string& channel, const MemberOptions& options,                  \
+                        std::vector<Event>& followUps) SPEC;                                       \
+  virtual int unsubscribe(const std::string& channel) SPEC;                                        \
+  /* Presence. offset: the first user of the page. */                                              \
+  virtual int listUsers(const ChannelKey& channel, size_t offset,                                  \
+                        std::vector<UserStateCopy>& users, std::string& nextPage) SPEC;            \
+  virtual int listChannels(const std::string& userId, std::vector<ChannelCopy>& channels) SPEC;    \
+  virtual int setState(const ChannelKey& channel, const StateMap& changes) SPEC;                   \
+  /* No keys: every state item goes. */                                                            \
+  virtual int removeState(const ChannelKey& channel, const std::vector<std::string>& keys) SPEC;   \
+  virtual int getState(const ChannelKey& channel, const std::string& userId, UserStateCopy& found) \
+      SPEC;                                                                                        \
+  /* History. */                                                                                   \
+  virtual int historyPage(const ChannelKey& channel, uint16_t count, uint64_t start, uint64_t end, \
+                          HistoryPage& page) SPEC;                                                 \
+  /* Storage: a user's metadata is the target {kChannelUser, user id}. */                          \
+  virtual int writeMetadata(const ChannelKey& target, const MetadataWrite& write,                  \
+                            const std::string& lockName) SPEC;                                     \
+  virtual int getMetadata(const ChannelKey& target, MetadataCopy& found) SPEC;                     \
+  /* Follows (with a snapshot among the follow-ups) or stops following a user's metadata. */       \
+  virtual int followUserMetadata(const std::string& userId, bool follow,                           \
+                                 std::vector<Event>& followUps) SPEC;                              \
+  /* Locks, on a channel and lock name the face checked. */                                        \
+  virtual int setLock(const ChannelKey& channel, const std::string& name, uint32_t ttl) SPEC;      \
+  virtual int getLocks(const ChannelKey& channel, std::vector<LockCopy>& locks) SPEC;              \
+  virtual int removeLock(const ChannelKey& channel, const std::string& name) SPEC;                 \
+  /* kAnswerLater when the acquisition waits: answered with requestId once granted or cancelled.   \
+   * details: why it was refused. */                                                               \
+  virtual int acquireLock(const ChannelKey& channel, const std::string& name, bool retry,          \
+                          uint64_t requestId, std::string& details) SPEC;                          \
+  virtual int releaseLock(const ChannelKey& channel, const std::string& name) SPEC;                \
+  virtual int revokeLock(const ChannelKey& channel, const std::string& name,                       \
+                         const std::string& owner) SPEC;                                           \
+  /* Stream channels, by name; topic operations need the requester joined. */                      \
+  virtual const std::string& userId() const SPEC;                                                  \
+  virtual int streamJoin(const std::string& channel, const MemberOptions& options,                 \
+                         std::vector<Event>& followUps) SPEC;                                      \
+  virtual int streamLeave(const std::string& channel) SPEC;                                        \
+  virtual int joinTopic(const std::string& channel, const std::string& topic,                      \
+                        const std::string& meta) SPEC;                                             \
+  /* meta: what the requester had joined the topic with. */                                        \
+  virtual int leaveTopic(const std::string& channel, const std::string& topic, std::string& meta)  \
+      SPEC;                                                                                        \
+  /* refusal: the payload's own error code, answered once the topic may be published in. A message \
+   * timestamp of 0 is the service's time of sending. */                                           \
+  virtual int publishTopic(const std::string& channel, const std::string& topic, int refusal,      \
+                           const MessageCopy& message) SPEC;                                       \
+  virtual int subscribeTopic(const std::string& channel, const std::string& topic,                 \
+                             const std::vector<std::string>& users,                                \
+                             TopicSubscribeOutcome& outcome) SPEC;                                 \
+  /* No users: the whole subscription. */                                                          \
+  virtual int unsubscribeTopic(const std::string& channel, const std::string& topic,               \
+                               const std::vector<std::string>& users) SPEC;                        \
+  virtual int subscribedUsers(const std::string& channel, const std::string& topic,                \
+                              std::vector<std::string>& users) SPEC;                               \
+  /* A released stream channel leaves its channel, outside any request (nothing to do when not a   \
+   * member or the service is away). */                                                            \
+  virtual void streamChannelReleased(const std::string& channel) SPEC;
+
 class Backend {
  public:
   using Body = std::function<int(std::vector<Event>& followUps)>;
@@ -59,96 +147,7 @@ class Backend {
 
   virtual ~Backend() = default;
 
-  // Admits the request (login, connection), runs the body
-  // when admitted, then queues result(id, code) and the follow-ups; no result
-  // when the body answers kAnswerLater. Returns the code.
-  virtual int request(uint64_t requestId, Need need, const Body& body,
-                      const ResultEvent& result) = 0;
-
-  // The session. The backend queues the link and connection events of each
-  // change of its own (they name the channels it knows the client is in).
-  virtual int login() = 0;
-  // Waiting lock acquisitions are answered (cancelled) first.
-  virtual int logout() = 0;
-  // Fault injection: the link drops now (kNotLoggedIn when there is none);
-  // session identifies it for relinkAfterDrop, which brings it back unless
-  // the client logged in or out, or dropped again, since.
-  virtual int dropLink(uint64_t& session) = 0;
-  virtual void relinkAfterDrop(uint64_t session) = 0;
-  // The client is going: it leaves everything (once the link is back when it is down).
-  virtual void release() = 0;
-  // The channels the client is in, and a timestamp of the service's, for its notices.
-  virtual std::vector<std::string> channelNames() = 0;
-  virtual uint64_t timestamp() = 0;
-  // The application's lock ttl unit, shared by every client of the service.
-  virtual int setTtlUnit(uint32_t milliseconds) = 0;
-
-  // Message and user channels.
-  virtual int publish(const ChannelKey& channel, const MessageCopy& message,
-                      bool storeInHistory) = 0;
-  virtual int subscribe(const std::string& channel, const MemberOptions& options,
-                        std::vector<Event>& followUps) = 0;
-  virtual int unsubscribe(const std::string& channel) = 0;
-
-  // Presence. offset: the first user of the page.
-  virtual int listUsers(const ChannelKey& channel, size_t offset, std::vector<UserStateCopy>& users,
-                        std::string& nextPage) = 0;
-  virtual int listChannels(const std::string& userId, std::vector<ChannelCopy>& channels) = 0;
-  virtual int setState(const ChannelKey& channel, const StateMap& changes) = 0;
-  // No keys: every state item goes.
-  virtual int removeState(const ChannelKey& channel, const std::vector<std::string>& keys) = 0;
-  virtual int getState(const ChannelKey& channel, const std::string& userId,
-                       UserStateCopy& found) = 0;
-
-  // History.
-  virtual int historyPage(const ChannelKey& channel, uint16_t count, uint64_t start, uint64_t end,
-                          HistoryPage& page) = 0;
-
-  // Storage: a user's metadata is the target {kChannelUser, user id}.
-  virtual int writeMetadata(const ChannelKey& target, const MetadataWrite& write,
-                            const std::string& lockName) = 0;
-  virtual int getMetadata(const ChannelKey& target, MetadataCopy& found) = 0;
-  // Follows (with a snapshot among the follow-ups) or stops following a user's metadata.
-  virtual int followUserMetadata(const std::string& userId, bool follow,
-                                 std::vector<Event>& followUps) = 0;
-
-  // Locks, on a channel and lock name the face checked.
-  virtual int setLock(const ChannelKey& channel, const std::string& name, uint32_t ttl) = 0;
-  virtual int getLocks(const ChannelKey& channel, std::vector<LockCopy>& locks) = 0;
-  virtual int removeLock(const ChannelKey& channel, const std::string& name) = 0;
-  // kAnswerLater when the acquisition waits: answered with requestId once
-  // granted or cancelled. details: why it was refused.
-  virtual int acquireLock(const ChannelKey& channel, const std::string& name, bool retry,
-                          uint64_t requestId, std::string& details) = 0;
-  virtual int releaseLock(const ChannelKey& channel, const std::string& name) = 0;
-  virtual int revokeLock(const ChannelKey& channel, const std::string& name,
-                         const std::string& owner) = 0;
-
-  // Stream channels, by name; topic operations need the requester joined.
-  virtual const std::string& userId() const = 0;
-  virtual int streamJoin(const std::string& channel, const MemberOptions& options,
-                         std::vector<Event>& followUps) = 0;
-  virtual int streamLeave(const std::string& channel) = 0;
-  virtual int joinTopic(const std::string& channel, const std::string& topic,
-                        const std::string& meta) = 0;
-  // meta: what the requester had joined the topic with.
-  virtual int leaveTopic(const std::string& channel, const std::string& topic,
-                         std::string& meta) = 0;
-  // refusal: the payload's own error code, answered once the topic may be
-  // published in. A message timestamp of 0 is the service's time of sending.
-  virtual int publishTopic(const std::string& channel, const std::string& topic, int refusal,
-                           const MessageCopy& message) = 0;
-  virtual int subscribeTopic(const std::string& channel, const std::string& topic,
-                             const std::vector<std::string>& users,
-                             TopicSubscribeOutcome& outcome) = 0;
-  // No users: the whole subscription.
-  virtual int unsubscribeTopic(const std::string& channel, const std::string& topic,
-                               const std::vector<std::string>& users) = 0;
-  virtual int subscribedUsers(const std::string& channel, const std::string& topic,
-                              std::vector<std::string>& users) = 0;
-  // A released stream channel leaves its channel, outside any request
-  // (nothing to do when not a member or the service is away).
-  virtual void streamChannelReleased(const std::string& channel) = 0;
+  LOOPBACK_BACKEND_OPERATIONS(= 0)
 };
 
 }  // namespace loopback

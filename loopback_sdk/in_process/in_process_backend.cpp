@@ -42,6 +42,8 @@ InProcessBackend::InProcessBackend(const BackendClient& client)
 
 InProcessBackend::~InProcessBackend() { Service::instance().clientReleased(); }
 
+const std::string& InProcessBackend::userId() const { return userId_; }
+
 void InProcessBackend::postLinkChange(ServiceState& state, int previous, int current, int operation,
                                       const char* reason, bool resumed) {
   LinkChange change;

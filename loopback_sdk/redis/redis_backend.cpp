@@ -65,6 +65,8 @@ RedisBackend::RedisBackend(const BackendClient& client, RedisHub& hub)
 
 RedisBackend::~RedisBackend() = default;
 
+const std::string& RedisBackend::userId() const { return userId_; }
+
 void RedisBackend::release() {
   {
     std::lock_guard<std::recursive_mutex> lock(mutex_);

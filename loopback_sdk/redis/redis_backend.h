@@ -32,61 +32,7 @@ class RedisBackend final : public Backend, private HubClient {
   static int make(const std::string& address, const BackendClient& client,
                   std::unique_ptr<Backend>& made);
 
-  int request(uint64_t requestId, Need need, const Body& body, const ResultEvent& result) override;
-
-  int login() override;
-  int logout() override;
-  int dropLink(uint64_t& session) override;
-  void relinkAfterDrop(uint64_t session) override;
-  void release() override;
-  std::vector<std::string> channelNames() override;
-  uint64_t timestamp() override;
-  int setTtlUnit(uint32_t milliseconds) override;
-
-  int publish(const ChannelKey& channel, const MessageCopy& message, bool storeInHistory) override;
-  int subscribe(const std::string& channel, const MemberOptions& options,
-                std::vector<Event>& followUps) override;
-  int unsubscribe(const std::string& channel) override;
-
-  int listUsers(const ChannelKey& channel, size_t offset, std::vector<UserStateCopy>& users,
-                std::string& nextPage) override;
-  int listChannels(const std::string& userId, std::vector<ChannelCopy>& channels) override;
-  int setState(const ChannelKey& channel, const StateMap& changes) override;
-  int removeState(const ChannelKey& channel, const std::vector<std::string>& keys) override;
-  int getState(const ChannelKey& channel, const std::string& userId, UserStateCopy& found) override;
-  int historyPage(const ChannelKey& channel, uint16_t count, uint64_t start, uint64_t end,
-                  HistoryPage& page) override;
-  int writeMetadata(const ChannelKey& target, const MetadataWrite& write,
-                    const std::string& lockName) override;
-  int getMetadata(const ChannelKey& target, MetadataCopy& found) override;
-  int followUserMetadata(const std::string& userId, bool follow,
-                         std::vector<Event>& followUps) override;
-  int setLock(const ChannelKey& channel, const std::string& name, uint32_t ttl) override;
-  int getLocks(const ChannelKey& channel, std::vector<LockCopy>& locks) override;
-  int removeLock(const ChannelKey& channel, const std::string& name) override;
-  int acquireLock(const ChannelKey& channel, const std::string& name, bool retry,
-                  uint64_t requestId, std::string& details) override;
-  int releaseLock(const ChannelKey& channel, const std::string& name) override;
-  int revokeLock(const ChannelKey& channel, const std::string& name,
-                 const std::string& owner) override;
-
-  const std::string& userId() const override { return userId_; }
-  int streamJoin(const std::string& channel, const MemberOptions& options,
-                 std::vector<Event>& followUps) override;
-  int streamLeave(const std::string& channel) override;
-  int joinTopic(const std::string& channel, const std::string& topic,
-                const std::string& meta) override;
-  int leaveTopic(const std::string& channel, const std::string& topic, std::string& meta) override;
-  int publishTopic(const std::string& channel, const std::string& topic, int refusal,
-                   const MessageCopy& message) override;
-  int subscribeTopic(const std::string& channel, const std::string& topic,
-                     const std::vector<std::string>& users,
-                     TopicSubscribeOutcome& outcome) override;
-  int unsubscribeTopic(const std::string& channel, const std::string& topic,
-                       const std::vector<std::string>& users) override;
-  int subscribedUsers(const std::string& channel, const std::string& topic,
-                      std::vector<std::string>& users) override;
-  void streamChannelReleased(const std::string& channel) override;
+  LOOPBACK_BACKEND_OPERATIONS(override)
 
  private:
   // Runs an operation of the shared service for this client (args after the
