@@ -4,16 +4,21 @@
 // backend answering a request whose body fails unexpectedly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "loopback_recorder.h"
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/face_requests.h"
 #include "loopback_sdk/in_process/in_process_backend.h"
+#include "loopback_sdk/sdk_client.h"
 #include "loopback_sdk/sdk_lock.h"
 #include "loopback_sdk/sdk_presence.h"
 #include "loopback_sdk/sdk_results.h"
@@ -25,18 +30,45 @@ using loopback_test::Recorder;
 
 namespace {
 
-// Records which operations ran and answers each with `answer` (kOk unless set).
+// The operations a backend ran, from any thread; it may outlive the backend.
+class OperationLog {
+ public:
+  void add(const std::string& operation) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    operations_.push_back(operation);
+  }
+  std::vector<std::string> operations() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return operations_;
+  }
+  void clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    operations_.clear();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> operations_;
+};
+
+// The session number a scripted backend's dropped link carries.
+constexpr uint64_t kDropSession = 42;
+
+// Logs which operations ran and answers each with `answer` (kOk unless set).
 class ScriptedBackend final : public lb::Backend {
  public:
-  explicit ScriptedBackend(lb::EventDispatcher& events) : events_(events) {}
+  ScriptedBackend(lb::EventDispatcher& events,
+                  std::shared_ptr<OperationLog> log = std::make_shared<OperationLog>())
+      : events_(events), log_(std::move(log)) {}
 
-  std::vector<std::string> ran;
+  std::vector<std::string> ran() { return log_->operations(); }
+  void clearRan() { log_->clear(); }
   int answer = lb::kOk;
   bool loggedIn = true;
 
   int request(uint64_t requestId, lb::Need need, const Body& body,
               const ResultEvent& result) override {
-    ran.push_back("request");
+    log_->add("request");
     std::vector<lb::Event> followUps;
     const int code =
         need == lb::Need::kConnection && !loggedIn ? lb::kNotLoggedIn : body(followUps);
@@ -45,8 +77,13 @@ class ScriptedBackend final : public lb::Backend {
   }
   int login() override { return op("login"); }
   int logout() override { return op("logout"); }
-  int dropLink(uint64_t&) override { return op("dropLink"); }
-  void relinkAfterDrop(uint64_t) override { op("relinkAfterDrop"); }
+  int dropLink(uint64_t& session) override {
+    session = kDropSession;
+    return op("dropLink");
+  }
+  void relinkAfterDrop(uint64_t session) override {
+    op("relinkAfterDrop " + std::to_string(session));
+  }
   void release() override { op("release"); }
   std::vector<std::string> channelNames() override { return {}; }
   uint64_t timestamp() override { return 1; }
@@ -126,11 +163,12 @@ class ScriptedBackend final : public lb::Backend {
 
  private:
   int op(const std::string& name) {
-    ran.push_back(name);
+    log_->add(name);
     return answer;
   }
 
   lb::EventDispatcher& events_;
+  const std::shared_ptr<OperationLog> log_;
   const std::string user_ = "alice";
 };
 
@@ -159,7 +197,7 @@ TEST_F(FaceTest, InjectedFailuresComeBeforeAdmissionAndRunOut) {
   // Two injected failures, then the backend's own refusal (not logged in).
   EXPECT_EQ(codes, (std::vector<int>{lb::kInjectedFailure + 1000, lb::kInjectedFailure + 1000,
                                      lb::kNotLoggedIn}));
-  EXPECT_EQ(backend.ran, std::vector<std::string>{"request"});
+  EXPECT_EQ(backend.ran(), std::vector<std::string>{"request"});
   EXPECT_LT(ids[0], ids[1]);
   EXPECT_LT(ids[1], ids[2]);
   for (size_t i = 0; i < ids.size(); ++i) {
@@ -204,10 +242,10 @@ TEST_F(FaceTest, RefusedArgumentsDoNotReachTheBackend) {
        lb::kInvalidChannelName},
   };
   for (const Case& c : cases) {
-    backend.ran.clear();
+    backend.clearRan();
     uint64_t id = 0;
     EXPECT_EQ(c.call(id), c.expected) << c.what;
-    EXPECT_EQ(backend.ran, std::vector<std::string>{"request"}) << c.what;
+    EXPECT_EQ(backend.ran(), std::vector<std::string>{"request"}) << c.what;
   }
 }
 
@@ -246,14 +284,14 @@ TEST_F(FaceTest, StreamChannelsOfAReleasedClientAnswerOnTheirOwn) {
   EXPECT_EQ(code, lb::kStreamChannelExists);
 
   channels.orphanAll();
-  backend.ran.clear();
+  backend.clearRan();
   uint64_t id = 0;
   EXPECT_EQ(channel->joinTopic("t", {}, id), lb::kClientReleased);
   const auto result = recorder.waitResult("onJoinTopicResult", id);
   ASSERT_TRUE(result);
   EXPECT_EQ(result->errorCode, lb::kClientReleased);
   EXPECT_EQ(channel->release(), lb::kOk);
-  EXPECT_TRUE(backend.ran.empty()) << "a released client's backend was reached";
+  EXPECT_TRUE(backend.ran().empty()) << "a released client's backend was reached";
 }
 
 // The in-process backend answers a body that fails unexpectedly with a
@@ -274,6 +312,99 @@ TEST(InProcessBackend, AnswersABodyThatThrows) {
     backend.release();
   }
   dispatcher.stop();
+}
+
+// Scripted backends for clients, logging into one log per client that
+// outlives the client; made refuses with `refusal` when set.
+struct Backends {
+  int refusal = lb::kOk;
+  int made = 0;
+  std::vector<std::shared_ptr<OperationLog>> logs;
+
+  lb::BackendMaker maker() {
+    return [this](const lb::BackendClient& client, std::unique_ptr<lb::Backend>& out) -> int {
+      ++made;
+      if (refusal != lb::kOk) return refusal;
+      logs.push_back(std::make_shared<OperationLog>());
+      out = std::make_unique<ScriptedBackend>(client.events, logs.back());
+      return lb::kOk;
+    };
+  }
+};
+
+bool contains(const std::vector<std::string>& values, const std::string& value) {
+  return std::find(values.begin(), values.end(), value) != values.end();
+}
+
+TEST(FaceClient, CreateRefusesIncompleteConfigurationsAndBackendRefusals) {
+  Recorder recorder;
+  struct Case {
+    const char* what;
+    const char* appId;
+    const char* userId;
+    int backendRefusal;
+    int expected;
+    int backendsAsked;
+  };
+  const Case cases[] = {
+      {"no application", "", "alice", lb::kOk, lb::kInvalidAppId, 0},
+      {"no user", "app", nullptr, lb::kOk, lb::kInvalidUserId, 0},
+      {"the backend refuses", "app", "alice", lb::kInvalidRedisAddress, lb::kInvalidRedisAddress,
+       1},
+  };
+  for (const Case& c : cases) {
+    Backends backends;
+    backends.refusal = c.backendRefusal;
+    sdk::KivConfig config;
+    config.appId = c.appId;
+    config.userId = c.userId;
+    config.eventHandler = &recorder;
+    int code = -1;
+    EXPECT_EQ(lb::SdkClient::create(&config, backends.maker(), &code), nullptr) << c.what;
+    EXPECT_EQ(code, c.expected) << c.what;
+    EXPECT_EQ(backends.made, c.backendsAsked) << c.what;
+  }
+  int code = -1;
+  Backends backends;
+  EXPECT_EQ(lb::SdkClient::create(nullptr, backends.maker(), &code), nullptr);
+  EXPECT_EQ(code, lb::kInvalidArgument);
+}
+
+// A dropped link comes back through the face's timer with the session the
+// backend named, but never to a client released in the meantime: the timer
+// runs tasks in the order they are due, so once a later client's link is
+// back, the released one's reconnection has had its turn.
+TEST(FaceClient, ReconnectionAfterADropSkipsAReleasedClient) {
+  Recorder recorder;
+  Backends backends;
+  sdk::KivConfig config;
+  config.appId = "app";
+  config.userId = "alice";
+  config.eventHandler = &recorder;
+  int code = -1;
+  lb::SdkClient* released = lb::SdkClient::create(&config, backends.maker(), &code);
+  ASSERT_NE(released, nullptr);
+  ASSERT_EQ(released->setParameters(
+                R"({"loopback.reconnect_delay_ms": 20, "loopback.drop_connection": true})"),
+            lb::kOk);
+  released->release();
+
+  lb::SdkClient* kept = lb::SdkClient::create(&config, backends.maker(), &code);
+  ASSERT_NE(kept, nullptr);
+  ASSERT_EQ(kept->setParameters(
+                R"({"loopback.reconnect_delay_ms": 60, "loopback.drop_connection": true})"),
+            lb::kOk);
+  const std::string relinked = "relinkAfterDrop " + std::to_string(kDropSession);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!contains(backends.logs[1]->operations(), relinked) &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_TRUE(contains(backends.logs[1]->operations(), relinked));
+  const std::vector<std::string> first = backends.logs[0]->operations();
+  EXPECT_TRUE(contains(first, "dropLink"));
+  EXPECT_TRUE(contains(first, "release"));
+  EXPECT_FALSE(contains(first, relinked)) << "a released client's backend was reached";
+  kept->release();
 }
 
 }  // namespace
