@@ -12,7 +12,7 @@ namespace loopback {
 int FaceRequests::run(uint64_t& requestId, Need need, const Backend::Body& body,
                       const Backend::ResultEvent& result) {
   try {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     requestId = nextRequestId();
     if (failNextRequests_ > 0) {
       --failNextRequests_;
@@ -27,12 +27,12 @@ int FaceRequests::run(uint64_t& requestId, Need need, const Backend::Body& body,
 }
 
 void FaceRequests::failNext(uint32_t count) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   failNextRequests_ = count;
 }
 
 void FaceRequests::failWith(int code) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   failErrorCode_ = code;
 }
 

@@ -25,6 +25,18 @@ class FaceRequests {
   // later); nothing thrown by the body or the backend leaves it.
   int run(uint64_t& requestId, Need need, const Backend::Body& body,
           const Backend::ResultEvent& result);
+  // Runs fn with the client's requests held off: what it queues keeps its
+  // place among their results, and a client released from inside one of
+  // them is freed only once fn is done with it.
+  template <class Fn>
+  auto exclusive(Fn&& fn) -> decltype(fn()) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return fn();
+  }
+  // Waits for a request still returning on another thread to let go.
+  void drain() {
+    exclusive([] {});
+  }
   // The next count requests, whatever they need, fail with code.
   void failNext(uint32_t count);
   void failWith(int code);
@@ -33,7 +45,7 @@ class FaceRequests {
  private:
   Backend& backend_;
   EventDispatcher& events_;
-  std::mutex mutex_;
+  std::recursive_mutex mutex_;
   uint32_t failNextRequests_ = 0;
   int failErrorCode_ = kInjectedFailure;
 };

@@ -64,6 +64,12 @@ SdkClient* SdkClient::create(const sdk::KivConfig* config, const BackendMaker& m
   }
 }
 
+SdkClient::~SdkClient() {
+  // Released from inside the result of a request that is still returning on
+  // another thread: that request lets go of the client first.
+  if (parts_) parts_->requests.drain();
+}
+
 int SdkClient::release() {
   // Its stream channels stay usable, answering kClientReleased from now on.
   parts_->streamChannels.orphanAll();
@@ -165,29 +171,29 @@ int SdkClient::setParameters(const char* parameters) {
   ClientParameters parsed;
   if (const int code = parseClientParameters(parameters, parsed); code != kOk) return code;
   try {
-    if (parsed.failErrorCode) parts_->requests.failWith(*parsed.failErrorCode);
-    if (parsed.failNextRequests) parts_->requests.failNext(*parsed.failNextRequests);
-    uint32_t delayMs = 0;
-    {
-      std::lock_guard<std::mutex> lock(settingsMutex_);
-      if (parsed.reconnectDelayMs) reconnectDelayMs_ = *parsed.reconnectDelayMs;
-      delayMs = reconnectDelayMs_;
-    }
-    if (parsed.ttlUnitMs)
-      if (const int code = backend_->setTtlUnit(*parsed.ttlUnitMs)) return code;
-    if (parsed.tokenWillExpire) {
-      dispatcher_.post([](IKivEventHandler& h) { h.onTokenPrivilegeWillExpire(""); });
-      dispatcher_.post(tokenWillExpireEvent(backend_->channelNames(), backend_->timestamp()));
-    }
-    if (parsed.dropConnection) {
-      uint64_t session = 0;
-      if (const int code = backend_->dropLink(session)) return code;
-      reconnectAfter(delayMs, session);
-    }
-    return kOk;
+    // Held like a request: a callback of the events it queues may release the client.
+    return parts_->requests.exclusive([&] { return applyParameters(parsed); });
   } catch (...) {
     return kFailure;
   }
+}
+
+int SdkClient::applyParameters(const ClientParameters& parsed) {
+  if (parsed.failErrorCode) parts_->requests.failWith(*parsed.failErrorCode);
+  if (parsed.failNextRequests) parts_->requests.failNext(*parsed.failNextRequests);
+  if (parsed.reconnectDelayMs) reconnectDelayMs_ = *parsed.reconnectDelayMs;
+  if (parsed.ttlUnitMs)
+    if (const int code = backend_->setTtlUnit(*parsed.ttlUnitMs)) return code;
+  if (parsed.tokenWillExpire) {
+    dispatcher_.post([](IKivEventHandler& h) { h.onTokenPrivilegeWillExpire(""); });
+    dispatcher_.post(tokenWillExpireEvent(backend_->channelNames(), backend_->timestamp()));
+  }
+  if (parsed.dropConnection) {
+    uint64_t session = 0;
+    if (const int code = backend_->dropLink(session)) return code;
+    reconnectAfter(reconnectDelayMs_, session);
+  }
+  return kOk;
 }
 
 void SdkClient::reconnectAfter(uint32_t delayMs, uint64_t session) {

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "loopback_sdk/backend.h"
+#include "loopback_sdk/client_parameters.h"
 #include "loopback_sdk/event_dispatcher.h"
 #include "loopback_sdk/face_requests.h"
 #include "loopback_sdk/sdk_constants.h"
@@ -68,15 +69,16 @@ class SdkClient final : public sdk::IKivClient {
   };
 
   explicit SdkClient(sdk::IKivEventHandler* handler) : dispatcher_(handler) {}
-  ~SdkClient() = default;
+  ~SdkClient();
+  int applyParameters(const ClientParameters& parsed);
   void reconnectAfter(uint32_t delayMs, uint64_t session);
 
   EventDispatcher dispatcher_;
   std::unique_ptr<Backend> backend_;
   std::unique_ptr<Parts> parts_;
   std::shared_ptr<Reachable> reachable_ = std::make_shared<Reachable>();
-  std::mutex settingsMutex_;
-  uint32_t reconnectDelayMs_ = kDefaultReconnectDelayMs;  // guarded by settingsMutex_
+  // Read and written only inside parts_->requests.exclusive.
+  uint32_t reconnectDelayMs_ = kDefaultReconnectDelayMs;
 };
 
 }  // namespace loopback
