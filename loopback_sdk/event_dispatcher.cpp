@@ -15,12 +15,15 @@ EventDispatcher::~EventDispatcher() {
 }
 
 void EventDispatcher::post(Event event) {
+  bool wake = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) return;
     queue_.push_back(std::move(event));
+    wake = idle_;
   }
-  wake_.notify_one();
+  // A busy thread takes the event when its callback returns: no wake-up needed.
+  if (wake) wake_.notify_one();
 }
 
 bool EventDispatcher::onOwnThread() const { return std::this_thread::get_id() == thread_.get_id(); }
@@ -47,7 +50,11 @@ void EventDispatcher::stopFromOwnThread(std::function<void()> afterExit) {
 void EventDispatcher::run() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+    while (!stopping_ && queue_.empty()) {
+      idle_ = true;
+      wake_.wait(lock);
+      idle_ = false;
+    }
     if (stopping_) break;
     Event event = std::move(queue_.front());
     queue_.pop_front();

@@ -48,6 +48,7 @@ class EventDispatcher {
   std::condition_variable wake_;
   std::deque<Event> queue_;
   bool stopping_ = false;
+  bool idle_ = false;  // the thread waits for an event: a post must wake it
   std::function<void()> afterExit_;
   std::thread thread_;
 };

@@ -1,11 +1,14 @@
 // Entry points of the stand-in SDK.
 #include <cstdlib>
+#include <memory>
+#include <string>
 
 #include "loopback_sdk/error_codes.h"
-#include "loopback_sdk/in_process/loopback_client.h"
+#include "loopback_sdk/in_process/in_process_backend.h"
+#include "loopback_sdk/sdk_client.h"
 #include "velmo_kiv_sdk/velmo_kiv_sdk.h"
 #ifdef VELMO_LOOPBACK_WITH_REDIS
-#include "loopback_sdk/redis/redis_client.h"
+#include "loopback_sdk/redis/redis_backend.h"
 #endif
 
 namespace loopback = velmo::quon::kiv::loopback;
@@ -16,11 +19,19 @@ extern "C" {
 // ("host:port" or "redis://host:port/db"); read at each client's creation.
 KIV_SDK_API velmo::kiv::IKivClient* KIV_CALL createKivClient(const velmo::kiv::KivConfig* config,
                                                              int* errorCode) {
-#ifdef VELMO_LOOPBACK_WITH_REDIS
   const char* redis = std::getenv("VELMO_KIV_LOOPBACK_REDIS");
-  if (redis && *redis) return loopback::RedisClient::create(config, redis, errorCode);
+  const std::string address = redis ? redis : "";
+  const auto makeBackend = [&address](const loopback::BackendClient& client,
+                                      std::unique_ptr<loopback::Backend>& made) -> int {
+#ifdef VELMO_LOOPBACK_WITH_REDIS
+    if (!address.empty()) return loopback::RedisBackend::make(address, client, made);
+#else
+    (void)address;
 #endif
-  return loopback::LoopbackClient::create(config, errorCode);
+    made = std::make_unique<loopback::InProcessBackend>(client);
+    return loopback::kOk;
+  };
+  return loopback::SdkClient::create(config, makeBackend, errorCode);
 }
 
 KIV_SDK_API const char* KIV_CALL getKivErrorReason(int errorCode) {

@@ -1,8 +1,7 @@
-// What both backends' requests share: the checks of their inputs and the
-// result events they answer with (client, presence, storage, locks).
+// The SDK face's checks of request inputs and the result events of every
+// interface (client, presence, storage, locks, history, stream channels).
 #pragma once
 
-#include <climits>
 #include <cstddef>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -25,8 +24,8 @@ using UserListCallback = void (sdk::IKivEventHandler::*)(uint64_t, const sdk::Us
 using ChannelListCallback = void (sdk::IKivEventHandler::*)(uint64_t, const sdk::ChannelInfo*,
                                                             size_t, int);
 
-// Presence lives in message and stream channels.
-inline int checkPresenceChannel(const ChannelKey& channel) {
+// Presence, metadata and locks live in message and stream channels.
+inline int checkMemberChannel(const ChannelKey& channel) {
   if (channel.name.empty()) return kInvalidChannelName;
   if (channel.type != kChannelMessage && channel.type != kChannelStream) return kInvalidChannelType;
   return kOk;
@@ -81,9 +80,6 @@ inline auto stateResult(UserStateCopy& found) {
   };
 }
 
-// A request body's answer when the result is sent later (a waiting lock acquisition).
-constexpr int kAnswerLater = INT_MIN;
-
 // Client.
 using ChannelCallback = void (sdk::IKivEventHandler::*)(uint64_t, const char*, int);
 
@@ -116,8 +112,7 @@ inline auto renewTokenResult(int serverType = kServerMessage, std::string channe
 
 // Locks live in message and stream channels; 0 when the channel and name are usable.
 inline int checkLockTarget(const ChannelKey& channel, const std::string& lockName, bool needName) {
-  if (channel.name.empty()) return kInvalidChannelName;
-  if (channel.type != kChannelMessage && channel.type != kChannelStream) return kInvalidChannelType;
+  if (const int code = checkMemberChannel(channel)) return code;
   if (needName && lockName.empty()) return kInvalidArgument;
   return kOk;
 }
@@ -152,12 +147,6 @@ inline Event acquireResult(uint64_t requestId, const ChannelKey& channel,
 }
 
 // Storage.
-inline int checkMetadataChannel(const ChannelKey& channel) {
-  if (channel.name.empty()) return kInvalidChannelName;
-  if (channel.type != kChannelMessage && channel.type != kChannelStream) return kInvalidChannelType;
-  return kOk;
-}
-
 inline auto channelMetadataResult(MetadataCopy& found, const ChannelKey& channel) {
   return [&found, channel](uint64_t id, int code) -> Event {
     return [id, channel, data = std::move(found), code](sdk::IKivEventHandler& h) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "loopback_sdk/backend.h"
 #include "loopback_sdk/channel_key.h"
 #include "loopback_sdk/owned_records.h"
 
@@ -14,14 +15,6 @@ namespace velmo {
 namespace quon {
 namespace kiv {
 namespace loopback {
-
-struct MemberOptions {
-  bool withMessage = true;
-  bool withMetadata = false;
-  bool withPresence = true;
-  bool withLock = false;
-  bool beQuiet = false;
-};
 
 struct Member {
   uint64_t clientId = 0;

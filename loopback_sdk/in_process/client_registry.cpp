@@ -34,10 +34,6 @@ std::vector<uint64_t> ClientRegistry::idsOfUser(const std::string& userId) const
 int ClientRegistry::admit(uint64_t id, Need need) {
   ClientRecord* client = find(id);
   if (!client) return kClientReleased;
-  if (client->failNextRequests > 0) {
-    --client->failNextRequests;
-    return client->failErrorCode;
-  }
   if (need == Need::kConnection) {
     if (!client->loggedIn) return kNotLoggedIn;
     if (!client->connected) return kNotConnected;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "loopback_sdk/backend.h"
 #include "loopback_sdk/error_codes.h"
 #include "loopback_sdk/event_dispatcher.h"
 #include "loopback_sdk/sdk_constants.h"
@@ -16,8 +17,6 @@ namespace velmo {
 namespace quon {
 namespace kiv {
 namespace loopback {
-
-class LoopbackStreamChannel;
 
 struct ClientRecord {
   uint64_t id = 0;
@@ -29,14 +28,7 @@ struct ClientRecord {
   // Bumped on every login, logout and drop, so a late reconnection task can
   // tell that the connection it was meant for is gone.
   uint64_t connectionEpoch = 0;
-  uint32_t failNextRequests = 0;
-  int failErrorCode = kInjectedFailure;
-  uint32_t reconnectDelayMs = kDefaultReconnectDelayMs;
-  std::map<std::string, LoopbackStreamChannel*> streamChannels;
 };
-
-// What a request needs before it can run.
-enum class Need { kNothing, kConnection };
 
 class ClientRegistry {
  public:
@@ -46,8 +38,7 @@ class ClientRegistry {
   ClientRecord* find(uint64_t id);
   std::vector<uint64_t> idsOfUser(const std::string& userId) const;
 
-  // 0 when the request may run; otherwise the code its result carries. An
-  // injected failure is consumed first, whatever the request needs.
+  // 0 when the request may run; otherwise the code its result carries.
   int admit(uint64_t id, Need need);
 
   // The result of the client's own request: delivered while the client exists.

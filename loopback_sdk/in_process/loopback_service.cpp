@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "loopback_sdk/in_process/loopback_stream_channel.h"
-
 namespace velmo {
 namespace quon {
 namespace kiv {
@@ -22,9 +20,7 @@ struct UnloadReaper {
 
 }  // namespace
 
-ServiceState::~ServiceState() {
-  for (LoopbackStreamChannel* channel : orphanChannels) delete channel;
-}
+ServiceState::~ServiceState() = default;
 
 uint64_t ServiceState::timestamp() {
   const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -18,8 +18,6 @@ namespace quon {
 namespace kiv {
 namespace loopback {
 
-class LoopbackStreamChannel;
-
 struct ServiceState {
   ServiceState() = default;
   ~ServiceState();
@@ -36,8 +34,6 @@ struct ServiceState {
   LockTable locks;
   HistoryStore history;
   TopicRegistry topics;
-  // Stream channels whose client was released before them; freed by their own release.
-  std::set<LoopbackStreamChannel*> orphanChannels;
   uint32_t ttlUnitMs = kDefaultTtlUnitMs;
   uint64_t lastTimestamp = 0;
 };

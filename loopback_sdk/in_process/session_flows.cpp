@@ -33,41 +33,6 @@ std::vector<std::string> channelNamesOf(const ServiceState& state, uint64_t clie
   return names;
 }
 
-int dropConnection(ServiceState& state, ClientRecord& client) {
-  if (!client.loggedIn || !client.connected) return kNotLoggedIn;
-  client.connected = false;
-  const uint64_t epoch = ++client.connectionEpoch;
-  const uint64_t clientId = client.id;
-
-  LinkChange change;
-  change.previous = kLinkConnected;
-  change.current = kLinkDisconnected;
-  change.operation = kLinkOpConnectionDropped;
-  change.reason = "connection dropped";
-  change.affectedChannels = channelNamesOf(state, clientId);
-  state.clients.reply(clientId, linkStateEvent(change, state.timestamp()));
-  state.clients.reply(clientId,
-                      connectionStateEvent("", kConnectionReconnecting, kReasonInterrupted));
-
-  Service::instance().after(
-      std::chrono::milliseconds(client.reconnectDelayMs), [clientId, epoch](ServiceState& later) {
-        ClientRecord* again = later.clients.find(clientId);
-        if (!again || again->connectionEpoch != epoch || !again->loggedIn) return;
-        again->connected = true;
-        LinkChange back;
-        back.previous = kLinkDisconnected;
-        back.current = kLinkConnected;
-        back.operation = kLinkOpReconnected;
-        back.reason = "reconnected";
-        back.affectedChannels = channelNamesOf(later, clientId);
-        back.resumed = true;
-        later.clients.reply(clientId, linkStateEvent(back, later.timestamp()));
-        later.clients.reply(clientId,
-                            connectionStateEvent("", kConnectionConnected, kReasonReconnected));
-      });
-  return kOk;
-}
-
 }  // namespace loopback
 }  // namespace kiv
 }  // namespace quon

@@ -19,10 +19,6 @@ void leaveEverything(ServiceState& state, uint64_t clientId, bool answerWaiters)
 // Names of the message channels the client subscribes to and stream channels it joined.
 std::vector<std::string> channelNamesOf(const ServiceState& state, uint64_t clientId);
 
-// Fault injection: the connection drops now and returns after the delay.
-// kNotLoggedIn when there is no connection to drop.
-int dropConnection(ServiceState& state, ClientRecord& client);
-
 }  // namespace loopback
 }  // namespace kiv
 }  // namespace quon

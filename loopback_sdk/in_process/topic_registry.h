@@ -8,17 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "loopback_sdk/backend.h"
 #include "loopback_sdk/owned_records.h"
 
 namespace velmo {
 namespace quon {
 namespace kiv {
 namespace loopback {
-
-struct TopicSubscribeOutcome {
-  std::vector<std::string> succeeded;
-  std::vector<std::string> failed;
-};
 
 // A topic the client published in, as it was when the client left it.
 struct LeftTopic {

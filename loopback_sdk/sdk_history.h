@@ -1,9 +1,10 @@
-// The Redis backend's IKivHistory: pages of the messages stored in the shared
-// service, as the in-process history gives them.
+// The stand-in's IKivHistory, whichever backend serves it: pages of stored
+// channel messages.
 #pragma once
 
 #include <cstdint>
 
+#include "loopback_sdk/face_requests.h"
 #include "loopback_sdk/sdk_namespace.h"
 
 namespace velmo {
@@ -11,17 +12,15 @@ namespace quon {
 namespace kiv {
 namespace loopback {
 
-class RedisClient;
-
-class RedisHistory final : public sdk::IKivHistory {
+class SdkHistory final : public sdk::IKivHistory {
  public:
-  explicit RedisHistory(RedisClient& client) : client_(client) {}
+  explicit SdkHistory(FaceRequests& requests) : requests_(requests) {}
 
   int getMessages(const char* channelName, int channelType,
                   const sdk::GetHistoryMessagesOptions& options, uint64_t& requestId) override;
 
  private:
-  RedisClient& client_;
+  FaceRequests& requests_;
 };
 
 }  // namespace loopback

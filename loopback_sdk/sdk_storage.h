@@ -1,12 +1,10 @@
-// The Redis backend's IKivStorage: channel and user metadata kept by the
-// shared service, so writers in every process see the same revisions.
+// The stand-in's IKivStorage, whichever backend serves it: channel and user
+// metadata, lock-guarded writes, and following a user's metadata.
 #pragma once
 
-#include <nlohmann/json.hpp>
-#include <string>
-#include <vector>
+#include <cstdint>
 
-#include "loopback_sdk/owned_records.h"
+#include "loopback_sdk/face_requests.h"
 #include "loopback_sdk/sdk_namespace.h"
 
 namespace velmo {
@@ -14,11 +12,9 @@ namespace quon {
 namespace kiv {
 namespace loopback {
 
-class RedisClient;
-
-class RedisStorage final : public sdk::IKivStorage {
+class SdkStorage final : public sdk::IKivStorage {
  public:
-  explicit RedisStorage(RedisClient& client) : client_(client) {}
+  explicit SdkStorage(FaceRequests& requests) : requests_(requests) {}
 
   int setChannelMetadata(const char* channelName, int channelType, const sdk::Metadata& data,
                          const sdk::MetadataOptions& options, const char* lockName,
@@ -46,19 +42,10 @@ class RedisStorage final : public sdk::IKivStorage {
                    const char* lockName, uint64_t& requestId);
   int writeUser(MetadataOp op, const char* userId, const sdk::Metadata& data,
                 const sdk::MetadataOptions& options, uint64_t& requestId);
-  // The service's write of one store (channel type 3: a user's metadata).
-  int write(const MetadataWrite& write, int channelType, const std::string& name,
-            const std::string& lockName);
-  int follow(const char* op, const std::string& userId, uint64_t& requestId,
-             void (sdk::IKivEventHandler::*callback)(uint64_t, const char*, int));
+  int follow(const char* userId, bool start, uint64_t& requestId);
 
-  RedisClient& client_;
+  FaceRequests& requests_;
 };
-
-// Runs an operation of the shared service whose events for the requester
-// itself come before its result (the in-process service queues them at once).
-int callWithOwnEvents(RedisClient& client, const std::string& op,
-                      std::vector<std::string> arguments, nlohmann::json* data = nullptr);
 
 }  // namespace loopback
 }  // namespace kiv

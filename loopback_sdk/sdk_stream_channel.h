@@ -1,17 +1,17 @@
-// The Redis backend's IStreamChannel: a channel of type 2 in the shared
-// service, whose members publish into topics and follow a topic's publishers.
-// A channel outlives its client safely: once the client is released, every
-// request is answered kClientReleased on a thread of the channel's own.
+// The stand-in's IStreamChannel, whichever backend serves it: a channel
+// joined with presence, whose members publish into topics and follow a
+// topic's publishers. A channel outlives its client safely: once the client
+// is released, every request is answered kClientReleased on a thread of the
+// channel's own.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "loopback_sdk/event_dispatcher.h"
+#include "loopback_sdk/face_requests.h"
 #include "loopback_sdk/sdk_namespace.h"
 
 namespace velmo {
@@ -19,22 +19,21 @@ namespace quon {
 namespace kiv {
 namespace loopback {
 
-class RedisClient;
-class RedisStreamChannels;
+class SdkStreamChannels;
 
 // What a channel and its client's registry share: the client while it lives.
 struct StreamChannelLink {
-  std::mutex mutex;                         // held for the whole of each request
-  RedisClient* client = nullptr;            // null once the client was released
-  RedisStreamChannels* channels = nullptr;  // the client's registry, valid with client
+  std::mutex mutex;                       // held for the whole of each request
+  FaceRequests* requests = nullptr;       // null once the client was released
+  SdkStreamChannels* channels = nullptr;  // the client's registry, valid with requests
 };
 
-class RedisStreamChannel final : public sdk::IStreamChannel {
+class SdkStreamChannel final : public sdk::IStreamChannel {
  public:
   // handler: the client's, which also gets results after the client went.
-  RedisStreamChannel(std::shared_ptr<StreamChannelLink> link, std::string name,
-                     sdk::IKivEventHandler* handler);
-  ~RedisStreamChannel();
+  SdkStreamChannel(std::shared_ptr<StreamChannelLink> link, std::string name,
+                   sdk::IKivEventHandler* handler);
+  ~SdkStreamChannel();
 
   int join(const sdk::JoinChannelOptions& options, uint64_t& requestId) override;
   int renewToken(const char* token, uint64_t& requestId) override;
@@ -54,10 +53,13 @@ class RedisStreamChannel final : public sdk::IStreamChannel {
   int release() override;
 
  private:
-  using Body = std::function<int(RedisClient& client, std::vector<Event>& followUps)>;
-  using ResultEvent = std::function<Event(uint64_t id, int code)>;
+  using Body = std::function<int(Backend& backend, std::vector<Event>& followUps)>;
   // Through the client while it lives, answered kClientReleased after.
-  int request(uint64_t& requestId, const Body& body, const ResultEvent& result);
+  int request(uint64_t& requestId, const Body& body, const Backend::ResultEvent& result);
+  // A request on a named topic of the channel.
+  int onTopic(const std::string& topic, uint64_t& requestId,
+              const std::function<int(Backend& backend)>& operation,
+              const Backend::ResultEvent& result);
 
   const std::shared_ptr<StreamChannelLink> link_;
   const std::string name_;
@@ -66,11 +68,11 @@ class RedisStreamChannel final : public sdk::IStreamChannel {
 };
 
 // A client's live stream channels, one per name.
-class RedisStreamChannels {
+class SdkStreamChannels {
  public:
   // Null with kInvalidChannelName or kStreamChannelExists in *errorCode.
-  sdk::IStreamChannel* create(RedisClient& client, const char* name, sdk::IKivEventHandler* handler,
-                              int* errorCode);
+  sdk::IStreamChannel* create(FaceRequests& requests, const char* name,
+                              sdk::IKivEventHandler* handler, int* errorCode);
   void forget(const std::string& name);
   // The client is going: its channels stop reaching it.
   void orphanAll();

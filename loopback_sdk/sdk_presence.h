@@ -1,8 +1,10 @@
-// The stand-in's IKivPresence: who is where, and the users' state items.
+// The stand-in's IKivPresence, whichever backend serves it: who is where,
+// and the members' state items.
 #pragma once
 
 #include <cstdint>
 
+#include "loopback_sdk/face_requests.h"
 #include "loopback_sdk/sdk_namespace.h"
 
 namespace velmo {
@@ -10,9 +12,9 @@ namespace quon {
 namespace kiv {
 namespace loopback {
 
-class LoopbackPresence final : public sdk::IKivPresence {
+class SdkPresence final : public sdk::IKivPresence {
  public:
-  explicit LoopbackPresence(uint64_t clientId) : clientId_(clientId) {}
+  explicit SdkPresence(FaceRequests& requests) : requests_(requests) {}
 
   int whoNow(const char* channelName, int channelType, const sdk::PresenceOptions& options,
              uint64_t& requestId) override;
@@ -36,7 +38,7 @@ class LoopbackPresence final : public sdk::IKivPresence {
                 const char* page, uint64_t& requestId, UserListResult callback);
   int listChannels(const char* userId, uint64_t& requestId, ChannelListResult callback);
 
-  const uint64_t clientId_;
+  FaceRequests& requests_;
 };
 
 }  // namespace loopback

@@ -1,8 +1,12 @@
-// The stand-in's IKivLock: named locks of the service's channels.
+// The stand-in's IKivLock, whichever backend serves it: named locks of a
+// channel, with time to live and a line of waiting acquisitions.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
+#include "loopback_sdk/face_requests.h"
 #include "loopback_sdk/sdk_namespace.h"
 
 namespace velmo {
@@ -10,9 +14,9 @@ namespace quon {
 namespace kiv {
 namespace loopback {
 
-class LoopbackLock final : public sdk::IKivLock {
+class SdkLock final : public sdk::IKivLock {
  public:
-  explicit LoopbackLock(uint64_t clientId) : clientId_(clientId) {}
+  explicit SdkLock(FaceRequests& requests) : requests_(requests) {}
 
   int setLock(const char* channelName, int channelType, const char* lockName, uint32_t ttl,
               uint64_t& requestId) override;
@@ -27,7 +31,14 @@ class LoopbackLock final : public sdk::IKivLock {
                  uint64_t& requestId) override;
 
  private:
-  const uint64_t clientId_;
+  using Operation = std::function<int(Backend&, const ChannelKey&, const std::string&)>;
+  using LockCallback = void (sdk::IKivEventHandler::*)(uint64_t, const char*, int, const char*,
+                                                       int);
+  // A request on one named lock whose result names the channel and the lock.
+  int onLock(const char* channelName, int channelType, const char* lockName,
+             const Operation& operation, LockCallback callback, uint64_t& requestId);
+
+  FaceRequests& requests_;
 };
 
 }  // namespace loopback
