@@ -1,4 +1,4 @@
-"""Writes python/velmo_kiv/names.py from the API description.
+"""Writes bindings/python/velmo_kiv/names.py from the API description.
 
     python3 tools/bindgen/python_names.py
 
@@ -16,7 +16,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import api_model  # noqa: E402
 
-OUTPUT = os.path.join(api_model.REPO_ROOT, "python", "velmo_kiv", "names.py")
+OUTPUT = os.path.join(api_model.REPO_ROOT, "bindings", "python", "velmo_kiv", "names.py")
 
 
 def constant(*words):

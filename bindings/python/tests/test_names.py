@@ -8,7 +8,7 @@ import pytest
 import velmo_kiv
 from conftest import LOGIN, SUBSCRIBE, unique
 
-ROOT = os.path.join(os.path.dirname(__file__), os.pardir, os.pardir)
+ROOT = os.path.join(os.path.dirname(__file__), os.pardir, os.pardir, os.pardir)
 
 
 def test_names_are_what_the_generator_writes_from_the_description():
