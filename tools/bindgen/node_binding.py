@@ -2,11 +2,8 @@
 """The Node.js binding's generated files, from the API description:
 bindings/node/lib/api.generated.js (the table the Engine class reads: APIs,
 their keys, records, events) and bindings/node/lib/api.generated.d.ts (the
-TypeScript declarations of every API, record and event).
-
-    tools/bindgen/node_binding.py [--check]
-
---check writes nothing and exits 1 when a committed file is not current.
+TypeScript declarations of every API, record and event); written and checked by
+tools/bindgen/generate.py.
 """
 
 import json
@@ -221,31 +218,9 @@ def ts_declarations(desc):
 EVENTS = {}
 
 
-def main(argv):
-    desc = api_model.load()
+def generated_files(desc):
+    """Every generated file of the Node binding: its path and its text."""
     EVENTS.update(desc.event_by_name)
     RECORDS.update({r["name"]: r for r in desc.records})
-    wanted = {os.path.join(LIB, "api.generated.js"): js_table(desc),
-              os.path.join(LIB, "api.generated.d.ts"): ts_declarations(desc)}
-    stale = []
-    for path, text in wanted.items():
-        try:
-            with open(path, encoding="utf-8", newline="") as f:
-                current = f.read() == text
-        except FileNotFoundError:
-            current = False
-        if not current:
-            stale.append(path)
-    if "--check" in argv:
-        for path in stale:
-            print("%s is not current: run tools/bindgen/node_binding.py"
-                  % os.path.relpath(path, api_model.REPO_ROOT))
-        return 1 if stale else 0
-    for path in stale:
-        api_model.write_if_changed(path, wanted[path])
-        print("wrote", os.path.relpath(path, api_model.REPO_ROOT))
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    return {os.path.join(LIB, "api.generated.js"): js_table(desc),
+            os.path.join(LIB, "api.generated.d.ts"): ts_declarations(desc)}

@@ -1,11 +1,9 @@
 """Writes bindings/python/velmo_kiv/names.py from the API description.
 
-    python3 tools/bindgen/python_names.py
-
 The Python package's typed constants: the codes of CallQuonKivApi, every API
 name (class Api) and event name (class EventName), and the keys each call
-needs, which the package uses to say why a call was refused. The package's
-tests check that the committed file is what this writes.
+needs, which the package uses to say why a call was refused. Written and
+checked by tools/bindgen/generate.py.
 """
 
 import json
@@ -90,11 +88,5 @@ def render(description):
     return "\n".join(out)
 
 
-def main():
-    changed = api_model.write_if_changed(OUTPUT, render(api_model.load()))
-    print("%s %s" % ("wrote" if changed else "unchanged", os.path.relpath(OUTPUT)))
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+def generated_files(description):
+    return {OUTPUT: render(description)}
