@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Everything of the .NET binding against the build in BUILD_DIR (default build):
-# the xunit suite, the packed packages in a fresh
-# project, and the chat sample.
+# the xunit suite, the packed packages in a fresh project, and the chat sample.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 export BUILD_DIR=$(cd "${BUILD_DIR:-build}" && pwd)

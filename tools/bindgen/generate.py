@@ -1,29 +1,23 @@
 #!/usr/bin/env python3
-"""Writes, or checks, every generated file of the repository.
+"""Writes, or with --check names without writing, every generated file.
 
     tools/bindgen/generate.py [--check] [--build DIR]
 
-With --build, the API description comes from the build folder DIR, where the
-build prints it from the library's tables (DIR/api/velmo-kiv-api.json), and the
-committed api/velmo-kiv-api.json is one more generated file; without it, the
-committed description is the source. Each binding's files are rendered from
-that description by its own module. --check writes nothing: it names every
-file that is not current and the one command that refreshes them all.
+With --build, the source is the API description the build printed from the
+library's tables (DIR/api/velmo-kiv-api.json) and the committed copy is one
+more generated file; without it, the committed description is the source.
 """
 
-import argparse
 import json
 import os
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import api_model  # noqa: E402
-import dotnet_binding  # noqa: E402
-import node_binding  # noqa: E402
-import python_names  # noqa: E402
+import api_model
+import dotnet_binding
+import node_binding
+import python_names
 
-# One module per language; each answers generated_files(description) with
-# {path: text}.
+# One module per language, each answering generated_files(description) with {path: text}.
 LANGUAGES = (dotnet_binding, node_binding, python_names)
 
 
@@ -39,8 +33,7 @@ def wanted_files(description_path):
     """Every generated file's path and the text it should hold."""
     text = read_text(description_path)
     if text is None:
-        raise SystemExit("no API description at %s: build the target api_description_json"
-                         % description_path)
+        sys.exit("no API description at %s: build the target api_description_json" % description_path)
     files = {api_model.DESCRIPTION_PATH: text}
     description = api_model.Description(json.loads(text))
     for language in LANGUAGES:
@@ -53,28 +46,21 @@ def stale_files(files):
 
 
 def main(argv):
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--check", action="store_true",
-                        help="write nothing; exit 1 naming the files that are not current")
-    parser.add_argument("--build", help="the build folder whose API description is the source")
-    args = parser.parse_args(argv)
-    description_path = (os.path.join(args.build, "api", "velmo-kiv-api.json")
-                        if args.build else api_model.DESCRIPTION_PATH)
-    files = wanted_files(description_path)
+    check = "--check" in argv
+    build = argv[argv.index("--build") + 1] if "--build" in argv else None
+    files = wanted_files(os.path.join(build, "api", "velmo-kiv-api.json") if build
+                         else api_model.DESCRIPTION_PATH)
     stale = stale_files(files)
-    if args.check:
-        for path in stale:
-            print("not current: %s" % os.path.relpath(path, api_model.REPO_ROOT))
-        if stale:
-            print("refresh every generated file with:\n  cmake --build %s --target refresh_generated"
-                  % (args.build or "build"))
-            return 1
-        print("%d generated files are current" % len(files))
-        return 0
     for path in stale:
-        api_model.write_if_changed(path, files[path])
-        print("wrote", os.path.relpath(path, api_model.REPO_ROOT))
-    return 0
+        print("not current:" if check else "wrote", os.path.relpath(path, api_model.REPO_ROOT))
+        if not check:
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "w", encoding="utf-8", newline="\n") as f:
+                f.write(files[path])
+    if check and stale:
+        print("refresh every generated file with:\n  cmake --build %s --target refresh_generated"
+              % (build or "build"))
+    return 1 if check and stale else 0
 
 
 if __name__ == "__main__":

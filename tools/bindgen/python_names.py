@@ -9,10 +9,8 @@ checked by tools/bindgen/generate.py.
 import json
 import os
 import re
-import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import api_model  # noqa: E402
+import api_model
 
 OUTPUT = os.path.join(api_model.REPO_ROOT, "bindings", "python", "velmo_kiv", "names.py")
 
