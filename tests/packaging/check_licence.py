@@ -36,7 +36,7 @@ def nuget_package(project):
 def python_package(root):
     """The License field of the metadata that the package's own build backend writes."""
     sys.dont_write_bytecode = True  # nothing written into the source tree
-    sys.path.insert(0, os.path.join(root, "python", "build_backend"))
+    sys.path.insert(0, os.path.join(root, "bindings", "python", "build_backend"))
     import velmo_kiv_build
     metadata = velmo_kiv_build._metadata(velmo_kiv_build._project()).decode()
     found = re.search(r"^License: (.*)$", metadata, re.M)

@@ -1,12 +1,10 @@
-"""The API description (api/velmo-kiv-api.json) loaded for binding generators.
+"""The API description (api/velmo-kiv-api.json) as binding generators read it.
 
-Shared by every language's generator: it reads the JSON once, indexes records
-and events by name, and answers the questions every template asks (the
+Shared by every language's generator: it indexes records and events by name, and answers the questions every template asks (the
 arguments a caller gives, the record of a key, the name parts of an API).
 Python 3 standard library only.
 """
 
-import json
 import os
 
 REPO_ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -65,21 +63,3 @@ class Description:
         """Events whose body carries a request id."""
         return [e for e in self.events if any(k["key"] == "requestId" for k in e["keys"])]
 
-
-def load(path=DESCRIPTION_PATH):
-    with open(path, encoding="utf-8") as f:
-        return Description(json.load(f))
-
-
-def write_if_changed(path, text):
-    """Writes text (LF line ends, UTF-8) unless the file already holds it."""
-    try:
-        with open(path, encoding="utf-8", newline="") as f:
-            if f.read() == text:
-                return False
-    except FileNotFoundError:
-        pass
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w", encoding="utf-8", newline="\n") as f:
-        f.write(text)
-    return True

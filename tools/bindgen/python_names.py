@@ -1,22 +1,18 @@
-"""Writes python/velmo_kiv/names.py from the API description.
-
-    python3 tools/bindgen/python_names.py
+"""Writes bindings/python/velmo_kiv/names.py from the API description.
 
 The Python package's typed constants: the codes of CallQuonKivApi, every API
 name (class Api) and event name (class EventName), and the keys each call
-needs, which the package uses to say why a call was refused. The package's
-tests check that the committed file is what this writes.
+needs, which the package uses to say why a call was refused. Written and
+checked by tools/bindgen/generate.py.
 """
 
 import json
 import os
 import re
-import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import api_model  # noqa: E402
+import api_model
 
-OUTPUT = os.path.join(api_model.REPO_ROOT, "python", "velmo_kiv", "names.py")
+OUTPUT = os.path.join(api_model.REPO_ROOT, "bindings", "python", "velmo_kiv", "names.py")
 
 
 def constant(*words):
@@ -90,11 +86,5 @@ def render(description):
     return "\n".join(out)
 
 
-def main():
-    changed = api_model.write_if_changed(OUTPUT, render(api_model.load()))
-    print("%s %s" % ("wrote" if changed else "unchanged", os.path.relpath(OUTPUT)))
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+def generated_files(description):
+    return {OUTPUT: render(description)}
