@@ -1,0 +1,75 @@
+/* Opening the library at run time and resolving its exports by name. */
+#include <stdio.h>
+#include <string.h>
+
+#include "host_kit.h"
+
+#ifdef _WIN32
+#include <windows.h>
+static void* open_file(const char* path) { return (void*)LoadLibraryA(path); }
+static void* symbol(void* handle, const char* name) {
+  return (void*)GetProcAddress((HMODULE)handle, name);
+}
+static void close_file(void* handle) { FreeLibrary((HMODULE)handle); }
+static void describe_failure(char* text, size_t size) {
+  const DWORD code = GetLastError();
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                                code, 0, text, (DWORD)size, NULL);
+  if (length == 0) snprintf(text, size, "error %lu", (unsigned long)code);
+  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) text[--length] = 0;
+}
+#else
+#include <dlfcn.h>
+static void* open_file(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
+static void* symbol(void* handle, const char* name) { return dlsym(handle, name); }
+static void close_file(void* handle) { dlclose(handle); }
+static void describe_failure(char* text, size_t size) {
+  const char* why = dlerror();
+  snprintf(text, size, "%s", why ? why : "unknown error");
+}
+#endif
+
+#define EXPORT(name) \
+  { #name, offsetof(HostKitExports, name) }
+static const struct {
+  const char* name;
+  size_t offset;
+} kExports[] = {
+    EXPORT(CreateQuonKivEngine),       EXPORT(CreateQuonKivEngineWithProcTable),
+    EXPORT(createQuonKivClient),       EXPORT(DestroyQuonKivEngine),
+    EXPORT(destroyQuonKivClient),      EXPORT(CallQuonKivApi),
+    EXPORT(CreateQuonKivEventHandler), EXPORT(DestroyQuonKivEventHandler),
+    EXPORT(GetQuonKivErrorReason),     EXPORT(getQuonKivErrorReason),
+    EXPORT(GetQuonKivVersion),
+};
+#undef EXPORT
+
+int host_kit_open(HostKitLibrary* library, const char* path) {
+  memset(library, 0, sizeof *library);
+  void* handle = path ? open_file(path) : NULL;
+  if (!handle) {
+    char why[200] = "no path";
+    if (path) describe_failure(why, sizeof why);
+    snprintf(library->error, sizeof library->error, "cannot open %s: %s", path ? path : "", why);
+    return 0;
+  }
+  for (size_t i = 0; i < sizeof kExports / sizeof kExports[0]; ++i) {
+    void* address = symbol(handle, kExports[i].name);
+    if (!address) {
+      snprintf(library->error, sizeof library->error, "%s does not export %s", path,
+               kExports[i].name);
+      close_file(handle);
+      memset(&library->exports, 0, sizeof library->exports);
+      return 0;
+    }
+    /* A function pointer of the table, written from the address as it is. */
+    memcpy((char*)&library->exports + kExports[i].offset, &address, sizeof address);
+  }
+  library->handle = handle;
+  return 1;
+}
+
+void host_kit_close(HostKitLibrary* library) {
+  if (library->handle) close_file(library->handle);
+  memset(library, 0, sizeof *library);
+}
