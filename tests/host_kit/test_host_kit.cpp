@@ -21,8 +21,9 @@ TEST(HostKit, OpeningTheLibraryResolvesWhatTheLinkerDoes) {
   int build = -1;
   EXPECT_STREQ(library.exports.GetQuonKivVersion(&build),
                host_kit_linked_exports()->GetQuonKivVersion(nullptr));
-  host_kit_close(&library);
+  EXPECT_EQ(host_kit_close(&library), 1);
   EXPECT_EQ(library.handle, nullptr);
+  EXPECT_EQ(host_kit_close(&library), 0);  // nothing left to close
 }
 
 TEST(HostKit, AFileThatIsNotTheLibraryIsRefusedWithTheReason) {
@@ -42,7 +43,7 @@ TEST(HostKit, AFileThatIsNotTheLibraryIsRefusedWithTheReason) {
     EXPECT_NE(std::string(library.error).find(c.reason), std::string::npos) << library.error;
     EXPECT_EQ(library.handle, nullptr);
     EXPECT_EQ(library.exports.CallQuonKivApi, nullptr);
-    host_kit_close(&library);  // harmless after a failure
+    EXPECT_EQ(host_kit_close(&library), 0);  // harmless after a failure
   }
 }
 

@@ -39,8 +39,9 @@ typedef struct HostKitLibrary {
 /* Opens `path` and resolves all eleven exports. Returns 1, or 0 with
  * library->error set and nothing left open. */
 int host_kit_open(HostKitLibrary* library, const char* path);
-/* Closes what host_kit_open opened; safe on a library that failed to open. */
-void host_kit_close(HostKitLibrary* library);
+/* Closes what host_kit_open opened; safe on a library that failed to open.
+ * Returns 1 when a library was open and the system let it go. */
+int host_kit_close(HostKitLibrary* library);
 /* The exports of the library this program is linked with (host_kit_linked). */
 const HostKitExports* host_kit_linked_exports(void);
 

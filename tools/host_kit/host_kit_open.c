@@ -10,7 +10,7 @@ static void* open_file(const char* path) { return (void*)LoadLibraryA(path); }
 static void* symbol(void* handle, const char* name) {
   return (void*)GetProcAddress((HMODULE)handle, name);
 }
-static void close_file(void* handle) { FreeLibrary((HMODULE)handle); }
+static int close_file(void* handle) { return FreeLibrary((HMODULE)handle) != 0; }
 static void describe_failure(char* text, size_t size) {
   const DWORD code = GetLastError();
   DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
@@ -22,7 +22,7 @@ static void describe_failure(char* text, size_t size) {
 #include <dlfcn.h>
 static void* open_file(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
 static void* symbol(void* handle, const char* name) { return dlsym(handle, name); }
-static void close_file(void* handle) { dlclose(handle); }
+static int close_file(void* handle) { return dlclose(handle) == 0; }
 static void describe_failure(char* text, size_t size) {
   const char* why = dlerror();
   snprintf(text, size, "%s", why ? why : "unknown error");
@@ -69,7 +69,8 @@ int host_kit_open(HostKitLibrary* library, const char* path) {
   return 1;
 }
 
-void host_kit_close(HostKitLibrary* library) {
-  if (library->handle) close_file(library->handle);
+int host_kit_close(HostKitLibrary* library) {
+  const int closed = library->handle ? close_file(library->handle) : 0;
   memset(library, 0, sizeof *library);
+  return closed;
 }
