@@ -11,21 +11,30 @@ static void* symbol(void* handle, const char* name) {
   return (void*)GetProcAddress((HMODULE)handle, name);
 }
 static int close_file(void* handle) { return FreeLibrary((HMODULE)handle) != 0; }
-static void describe_failure(char* text, size_t size) {
+/* "<path>: <the system's reason>" */
+static void describe_failure(const char* path, char* text, size_t size) {
   const DWORD code = GetLastError();
+  const int prefix = snprintf(text, size, "%s: ", path);
+  if (prefix < 0 || (size_t)prefix >= size) return;
+  char* reason = text + prefix;
   DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
-                                code, 0, text, (DWORD)size, NULL);
-  if (length == 0) snprintf(text, size, "error %lu", (unsigned long)code);
-  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) text[--length] = 0;
+                                code, 0, reason, (DWORD)(size - (size_t)prefix), NULL);
+  if (length == 0) snprintf(reason, size - (size_t)prefix, "error %lu", (unsigned long)code);
+  while (length > 0 && (reason[length - 1] == '\n' || reason[length - 1] == '\r'))
+    reason[--length] = 0;
 }
 #else
 #include <dlfcn.h>
 static void* open_file(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
 static void* symbol(void* handle, const char* name) { return dlsym(handle, name); }
 static int close_file(void* handle) { return dlclose(handle) == 0; }
-static void describe_failure(char* text, size_t size) {
+/* The loader's reason, which names the file. */
+static void describe_failure(const char* path, char* text, size_t size) {
   const char* why = dlerror();
-  snprintf(text, size, "%s", why ? why : "unknown error");
+  if (why)
+    snprintf(text, size, "%s", why);
+  else
+    snprintf(text, size, "%s: cannot be loaded", path);
 }
 #endif
 
@@ -48,9 +57,10 @@ int host_kit_open(HostKitLibrary* library, const char* path) {
   memset(library, 0, sizeof *library);
   void* handle = path ? open_file(path) : NULL;
   if (!handle) {
-    char why[200] = "no path";
-    if (path) describe_failure(why, sizeof why);
-    snprintf(library->error, sizeof library->error, "cannot open %s: %s", path ? path : "", why);
+    if (path)
+      describe_failure(path, library->error, sizeof library->error);
+    else
+      snprintf(library->error, sizeof library->error, "no path to open");
     return 0;
   }
   for (size_t i = 0; i < sizeof kExports / sizeof kExports[0]; ++i) {
