@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "bench/null_sdk.h"
+#include "host_kit.h"
 
 namespace velmo {
 namespace quon {
@@ -22,14 +23,8 @@ std::string& workDirectorySlot() {
 void expectSuccess(QuonKivEngineHandle engine, const char* apiName, const std::string& params,
                    void* buffer = nullptr) {
   std::vector<char> result(QUON_KIV_RESULT_BUFFER_SIZE, '\0');
-  ApiParam param{};
-  param.apiName = apiName;
-  param.params = params.c_str();
-  param.paramsLength = static_cast<unsigned int>(params.size());
-  param.resultBuffer = result.data();
-  param.buffers = &buffer;
-  param.bufferCount = buffer ? 1 : 0;
-  const int code = CallQuonKivApi(engine, &param);
+  const int code = host_kit_call(host_kit_linked_exports(), engine, apiName, params.c_str(), buffer,
+                                 0, result.data());
   if (code != 0)
     throw std::runtime_error(std::string(apiName) + " answered " + std::to_string(code) + " " +
                              result.data());

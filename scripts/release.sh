@@ -22,28 +22,9 @@ RELEASE_DIR=${RELEASE_DIR:-build-release}
 JOBS=${JOBS:-$(nproc)}
 DIST=dist
 
-as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-
-install_packages() {
-  # The Windows build: clang and lld for the MinGW target over mingw-w64's
-  # sysroot and GCC runtime (cmake/toolchains/mingw-clang.cmake); llvm-objcopy
-  # strips the DLLs, llvm-dlltool writes the MSVC import library, windres the
-  # version resources.
-  local wanted=(cmake make g++ git pkg-config nlohmann-json3-dev libspdlog-dev libfmt-dev
-                clang-14 lld-14 llvm-14 llvm g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-                binutils-mingw-w64-i686 zip unzip python3)
-  local missing=()
-  for p in "${wanted[@]}"; do installed "$p" || missing+=("$p"); done
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "== installing ${missing[*]}"
-    as_root apt-get update -qq || echo "== apt-get update failed for some index; installing anyway"
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-      "${missing[@]}"
-  fi
-}
-
-install_packages
+source scripts/packages.sh
+# The Windows build: clang and lld for the MinGW target (the windows group).
+packages_install --no-install-recommends build windows
 
 if [ -n "$(git status --porcelain)" ]; then
   if [ "${VELMO_RELEASE_ALLOW_DIRTY:-0}" != 1 ]; then

@@ -34,8 +34,7 @@ BUILD_DIR=${BUILD_DIR:-build-windows}
 BUILD_DIR_64=${BUILD_DIR_64:-build-win64}
 JOBS=${JOBS:-$(nproc)}
 
-as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+source scripts/packages.sh
 
 # Wine runs 32-bit programs with its i386 part, which needs Debian's i386
 # architecture. Some machines cannot start a 32-bit Wine at all (it fails with
@@ -46,26 +45,12 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install o
 wine32_starts() { [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }
 
 install_packages() {
-  # clang and lld build for both targets (cmake/toolchains/mingw-clang.cmake)
-  # over the mingw-w64 sysroots and GCC runtimes; clang also builds the
-  # MSVC-ABI test partners, which llvm's dlltool gives their imports.
-  local wanted=(cmake make clang-14 lld-14 llvm-14 llvm
-                g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-                g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-                wine wine64 googletest unzip nlohmann-json3-dev libspdlog-dev libfmt-dev)
-  [ "${VELMO_INSTALL_WINE32:-0}" = 1 ] && wanted+=(wine32:i386)
-  local missing=()
-  for p in "${wanted[@]}"; do installed "$p" || missing+=("$p"); done
-  [ ${#missing[@]} -eq 0 ] && return
-  if [ "${VELMO_INSTALL_WINE32:-0}" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    as_root dpkg --add-architecture i386
+  local extra=()
+  if [ "${VELMO_INSTALL_WINE32:-0}" = 1 ] && ! package_installed wine32:i386; then
+    extra+=(wine32:i386)
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
   fi
-  echo "== installing ${missing[*]}"
-  # One index of the archive that fails to download must not stop an install
-  # whose packages are all still there; the install itself decides.
-  as_root apt-get update -qq || echo "== apt-get update failed for some index; installing anyway"
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}"
+  packages_install --no-install-recommends build windows wine -- "${extra[@]}"
 }
 
 install_packages

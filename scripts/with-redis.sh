@@ -7,7 +7,7 @@ set -euo pipefail
 command -v redis-server >/dev/null ||
   { echo "redis-server not found (Debian: apt-get install redis-server)" >&2; exit 1; }
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-redis-server --port "$port" --bind 127.0.0.1 --save "" --appendonly no --loglevel warning >/dev/null &
+redis-server "$(dirname "$0")/private-redis.conf" --port "$port" >/dev/null &
 server_pid=$!
 trap 'kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null || true' EXIT
 for _ in $(seq 100); do

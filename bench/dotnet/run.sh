@@ -10,13 +10,14 @@ N=${1:-10000}
 ROUNDS=${2:-3}
 export DOTNET_CLI_TELEMETRY_OPTOUT=1 DOTNET_NOLOGO=1
 export VELMO_KIV_LIBRARY=$BUILD_DIR/libVelmoKivWrapper.so
-cc -O2 -std=c11 -D_POSIX_C_SOURCE=200809L -Iinclude bench/dotnet/host_event_rate.c \
-  -L"$BUILD_DIR" -lVelmoKivWrapper -Wl,-rpath,"$BUILD_DIR" -o "$BUILD_DIR/host_event_rate"
+# The C host the Node.js benchmark also compares with.
+cmake --build "$BUILD_DIR" --target c_event_rate >/dev/null
 dotnet build bench/dotnet/EventRate -c Release -v quiet --nologo >/dev/null
 best() { sort -t= -k2 -n | tail -1 | sed 's/.*= \([0-9]*\) events.*/\1/'; }
 c_runs=() ; net_runs=()
 for _ in $(seq "$ROUNDS"); do
-  c_runs+=("$("$BUILD_DIR/host_event_rate" "$N" | grep 'c host')")
+  rate=$("$BUILD_DIR/bench/c_event_rate/c_event_rate" "$N" | tail -1 | sed 's/.*"rate":\([0-9]*\).*/\1/')
+  c_runs+=("c host: $N message events = $rate events/s")
   net_runs+=("$(dotnet bench/dotnet/EventRate/bin/Release/net10.0/EventRate.dll "$N" | grep 'dotnet host')")
 done
 printf '%s\n' "${c_runs[@]}" "${net_runs[@]}"

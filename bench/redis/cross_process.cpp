@@ -5,12 +5,8 @@
 //   velmo_redis_bench [MESSAGES] [BYTES]
 // Uses the server named by VELMO_KIV_LOOPBACK_REDIS, or starts redis-server
 // on a free port. Each receiver runs as this program in another process.
-#include <arpa/inet.h>
 #include <hiredis/hiredis.h>
-#include <netinet/in.h>
-#include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "redis_server.h"
 #include "velmo_kiv_sdk/velmo_kiv_sdk.h"
 
 extern char** environ;
@@ -279,44 +276,6 @@ Row standInInProcess(size_t count, size_t bytes) {
                    receiver.arrivals.last);
 }
 
-int freePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  int port = 0;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-    port = ntohs(address.sin_port);
-  close(fd);
-  return port;
-}
-
-pid_t startServer(std::string& address) {
-  const int port = freePort();
-  const std::string portText = std::to_string(port);
-  std::vector<char*> argv{const_cast<char*>("redis-server"),
-                          const_cast<char*>("--port"),
-                          const_cast<char*>(portText.c_str()),
-                          const_cast<char*>("--save"),
-                          const_cast<char*>(""),
-                          const_cast<char*>("--appendonly"),
-                          const_cast<char*>("no"),
-                          nullptr};
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, "redis-server", nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  address = "127.0.0.1:" + portText;
-  for (int i = 0; i < 100; ++i) {
-    redisContext* probe = redisConnect("127.0.0.1", port);
-    const bool up = probe && !probe->err;
-    if (probe) redisFree(probe);
-    if (up) return pid;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return pid;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -325,20 +284,18 @@ int main(int argc, char** argv) {
       return receive(argv[2], std::strtoull(argv[3], nullptr, 10));
     const size_t count = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 20000;
     const size_t bytes = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 64;
-    pid_t server = -1;
+    loopback_test::RedisServer server;
     std::string address;
     if (const char* given = std::getenv("VELMO_KIV_LOOPBACK_REDIS"); given && *given) {
       address = given;
     } else {
-      server = startServer(address);
+      if (!server.start()) throw std::runtime_error("redis-server did not start");
+      address = server.address();
       setenv("VELMO_KIV_LOOPBACK_REDIS", address.c_str(), 1);
     }
     std::vector<Row> rows{rawRedis(address, count, bytes), standInOnRedis(count, bytes),
                           standInInProcess(count, bytes)};
-    if (server > 0) {
-      kill(server, SIGTERM);
-      waitpid(server, nullptr, 0);
-    }
+    server.stop();
     std::printf("%zu messages of %zu bytes, Redis at %s\n", count, bytes, address.c_str());
     std::printf("%-40s %10s %12s %12s %12s\n", "path", "received", "messages/s", "median us",
                 "p99 us");

@@ -68,20 +68,12 @@ RedisServer::~RedisServer() {
 bool RedisServer::start() {
   if (pid_ > 0) return true;
   const std::string port = std::to_string(port_);
-  std::vector<std::string> arguments{"redis-server",
-                                     "--port",
-                                     port,
-                                     "--bind",
-                                     "127.0.0.1",
-                                     "--save",
-                                     "",
-                                     "--appendonly",
-                                     dataFolder_.empty() ? "no" : "yes",
-                                     "--loglevel",
-                                     "warning"};
+  // The settings every private server shares; the port and persistence here.
+  std::vector<std::string> arguments{"redis-server", VELMO_PRIVATE_REDIS_CONF, "--port", port};
   if (!dataFolder_.empty()) {
     // Every write reaches the file before its answer, so a SIGKILL loses nothing.
-    arguments.insert(arguments.end(), {"--appendfsync", "always", "--dir", dataFolder_});
+    arguments.insert(arguments.end(),
+                     {"--appendonly", "yes", "--appendfsync", "always", "--dir", dataFolder_});
   }
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());

@@ -38,9 +38,10 @@ class LoopbackE2e : public ::testing::Test {
 
 TEST_F(LoopbackE2e, VersionAndErrorReasonsComeFromTheStandIn) {
   int build = 0;
-  EXPECT_STREQ(wrapper()->version(&build), "1.0.0-loopback");
+  EXPECT_STREQ(wrapper()->GetQuonKivVersion(&build), "1.0.0-loopback");
   EXPECT_EQ(build, 100);
-  EXPECT_STREQ(wrapper()->errorReason(kLockHeldElsewhere), "lock is held by another user");
+  EXPECT_STREQ(wrapper()->GetQuonKivErrorReason(kLockHeldElsewhere),
+               "lock is held by another user");
 }
 
 TEST_F(LoopbackE2e, TwoUsersExchangeAMessageWithItsExactBytes) {

@@ -4,8 +4,6 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#else
-#include <dlfcn.h>
 #endif
 
 #include <array>
@@ -15,61 +13,27 @@ namespace loopback_e2e {
 
 namespace {
 
+// The library the tests load, by its full path: on Windows the DLL next to
+// this program in bin/, which keeps any other copy on the search path out.
+std::string wrapperPath() {
 #if defined(_WIN32)
-using LibraryHandle = HMODULE;
-
-template <class Fn>
-bool lookUp(LibraryHandle library, const char* name, Fn& out) {
-  out = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-  return out != nullptr;
-}
-
-// The DLL sits next to this program in bin/; the full path keeps any other
-// copy on the search path out.
-LibraryHandle openWrapper(std::string& error) {
-  std::wstring path(MAX_PATH, L'\0');
-  const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-  if (length == 0 || length >= path.size()) {
-    error = "cannot read this program's path";
-    return nullptr;
-  }
-  path.resize(length);
-  path.erase(path.find_last_of(L"\\/") + 1);
-  path += L"VelmoKivWrapper.dll";
-  LibraryHandle library = LoadLibraryW(path.c_str());
-  if (!library) error = "LoadLibraryW failed with error " + std::to_string(GetLastError());
-  return library;
-}
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  std::string folder(path, length);
+  return folder.substr(0, folder.find_last_of("\\/") + 1) + "VelmoKivWrapper.dll";
 #else
-using LibraryHandle = void*;
-
-template <class Fn>
-bool lookUp(LibraryHandle library, const char* name, Fn& out) {
-  out = reinterpret_cast<Fn>(dlsym(library, name));
-  return out != nullptr;
-}
-
-LibraryHandle openWrapper(std::string& error) {
-  // Like a host: the wrapper brings in the SDK it was linked with.
-  LibraryHandle library = dlopen(VELMO_WRAPPER_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-  if (!library) error = dlerror();
-  return library;
-}
+  return VELMO_WRAPPER_LIBRARY_PATH;
 #endif
+}
 
-WrapperExports loadExports(std::string& error) {
-  WrapperExports exports;
-  LibraryHandle library = openWrapper(error);
-  if (!library) return exports;
-  const bool complete = lookUp(library, "CreateQuonKivEngine", exports.createEngine) &&
-                        lookUp(library, "DestroyQuonKivEngine", exports.destroyEngine) &&
-                        lookUp(library, "CallQuonKivApi", exports.callApi) &&
-                        lookUp(library, "CreateQuonKivEventHandler", exports.createSink) &&
-                        lookUp(library, "DestroyQuonKivEventHandler", exports.destroySink) &&
-                        lookUp(library, "GetQuonKivErrorReason", exports.errorReason) &&
-                        lookUp(library, "GetQuonKivVersion", exports.version);
-  if (!complete) error = "an export is missing";
-  return exports;
+// Like a host: the wrapper brings in the SDK it was linked with. Opened once
+// and kept for the process.
+const HostKitLibrary& loadedWrapper() {
+  static HostKitLibrary library;
+  static const bool opened = host_kit_open(&library, wrapperPath().c_str());
+  (void)opened;
+  return library;
 }
 
 // C sinks carry no context: each user gets one of these functions.
@@ -99,10 +63,9 @@ int takeSlot(EventLog* log) {
 }  // namespace
 
 const WrapperExports* wrapper(std::string* error) {
-  static std::string loadError;
-  static const WrapperExports exports = loadExports(loadError);
-  if (error) *error = loadError;
-  return loadError.empty() ? &exports : nullptr;
+  const HostKitLibrary& library = loadedWrapper();
+  if (error) *error = library.error;
+  return library.handle ? &library.exports : nullptr;
 }
 
 void EventLog::record(const EventParam* event) {
@@ -156,20 +119,13 @@ HostUser::HostUser(const std::string& id) : userId(id) {
     ADD_FAILURE() << "no library or no free sink slot";
     return;
   }
-  engine_ = lib->createEngine(nullptr);
+  engine_ = lib->CreateQuonKivEngine(nullptr);
   HostEventCallbacks callbacks{kSinks[slot_]};
-  sink_ = lib->createSink(&callbacks);
-  void* buffer = sink_;
-  ApiParam param{};
+  sink_ = lib->CreateQuonKivEventHandler(&callbacks);
   char resultBuffer[QUON_KIV_RESULT_BUFFER_SIZE] = {};
   const std::string params = json{{"config", {{"appId", "e2e-app"}, {"userId", userId}}}}.dump();
-  param.apiName = "KivClient_create";
-  param.params = params.c_str();
-  param.paramsLength = static_cast<unsigned>(params.size());
-  param.resultBuffer = resultBuffer;
-  param.buffers = &buffer;
-  param.bufferCount = 1;
-  EXPECT_EQ(lib->callApi(engine_, &param), 0);
+  EXPECT_EQ(host_kit_call(lib, engine_, "KivClient_create", params.c_str(), sink_, 0, resultBuffer),
+            0);
   EXPECT_EQ(json::parse(resultBuffer, nullptr, false).value("errorCode", -1), 0) << resultBuffer;
 }
 
@@ -177,8 +133,8 @@ HostUser::~HostUser() {
   const WrapperExports* lib = wrapper();
   if (lib) {
     releaseClient();
-    lib->destroyEngine(engine_);
-    lib->destroySink(sink_);
+    lib->DestroyQuonKivEngine(engine_);
+    lib->DestroyQuonKivEventHandler(sink_);
   }
   std::lock_guard<std::mutex> lock(g_slotsMutex);
   if (slot_ >= 0) g_logs[slot_] = nullptr;
@@ -196,19 +152,12 @@ int HostUser::call(const std::string& apiName, const json& params, const std::st
                    json* result) {
   const WrapperExports* lib = wrapper();
   if (!lib) return -1;
-  std::string text = params.dump();
+  const std::string text = params.dump();
   std::vector<char> resultBuffer(QUON_KIV_RESULT_BUFFER_SIZE, '\0');
   void* buffer = payload ? const_cast<char*>(payload->data()) : nullptr;
-  unsigned length = payload ? static_cast<unsigned>(payload->size()) : 0;
-  ApiParam param{};
-  param.apiName = apiName.c_str();
-  param.params = text.c_str();
-  param.paramsLength = static_cast<unsigned>(text.size());
-  param.resultBuffer = resultBuffer.data();
-  param.buffers = payload ? &buffer : nullptr;
-  param.bufferLengths = payload ? &length : nullptr;
-  param.bufferCount = payload ? 1 : 0;
-  const int code = lib->callApi(engine_, &param);
+  const unsigned length = payload ? static_cast<unsigned>(payload->size()) : 0;
+  const int code = host_kit_call(lib, engine_, apiName.c_str(), text.c_str(), buffer, length,
+                                 resultBuffer.data());
   if (result) *result = json::parse(resultBuffer.data(), nullptr, false);
   return code;
 }

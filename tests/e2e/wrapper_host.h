@@ -13,22 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "velmo_kiv_wrapper.h"
+#include "host_kit.h"
 
 namespace loopback_e2e {
 
 using nlohmann::json;
 
-// The exports a host needs, looked up by name.
-struct WrapperExports {
-  QuonKivEngineHandle (*createEngine)(QuonKivClientPtr) = nullptr;
-  void (*destroyEngine)(QuonKivEngineHandle) = nullptr;
-  int (*callApi)(QuonKivEngineHandle, ApiParam*) = nullptr;
-  QuonEventHandlerHandle (*createSink)(const HostEventCallbacks*) = nullptr;
-  void (*destroySink)(QuonEventHandlerHandle) = nullptr;
-  const char* (*errorReason)(int) = nullptr;
-  const char* (*version)(int*) = nullptr;
-};
+// The eleven exports, resolved through the host kit.
+using WrapperExports = HostKitExports;
 
 // Loaded once per process; null with a message when the library is missing.
 const WrapperExports* wrapper(std::string* error = nullptr);

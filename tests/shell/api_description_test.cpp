@@ -1,8 +1,8 @@
 // The shell's checks of calls and waits against an API description: the
 // message for each kind of mistake, and silence for what is right.
-#include "api_description.h"
-
 #include <gtest/gtest.h>
+
+#include "api_catalog.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ struct Case {
 };
 
 TEST(ShellApiDescription, NamesTheMistakeAndStaysSilentOtherwise) {
-  const kivsh::ApiDescription d(kDescription);
+  const kivsh::ApiCatalog d(kDescription);
   ASSERT_TRUE(d.available());
   const Case cases[] = {
       {"a call with its keys", d.checkCall("KivClient_login_1fa04dd", json{{"token", "t"}}), ""},
@@ -86,7 +86,7 @@ TEST(ShellApiDescription, NamesTheMistakeAndStaysSilentOtherwise) {
 }
 
 TEST(ShellApiDescription, WithoutADescriptionNothingIsChecked) {
-  const kivsh::ApiDescription none("");
+  const kivsh::ApiCatalog none("");
   EXPECT_FALSE(none.available());
   EXPECT_EQ(none.checkCall("Anything_at_all", json::object()), "");
   EXPECT_EQ(none.checkWait("NoSuchEvent", {"x"}), "");

@@ -114,7 +114,7 @@ class RecordingSdk {
 };
 
 // A stream channel handed out by IKivClient::createStreamChannel.
-class FakeStreamChannel : public ::velmo::kiv::IStreamChannel {
+class FakeStreamChannel final : public ::velmo::kiv::IStreamChannel {
  public:
   FakeStreamChannel(RecordingSdk& sdk, int id, std::optional<std::string> name)
       : sdk_(sdk), id_(id), name_(std::move(name)) {}
@@ -151,7 +151,7 @@ class FakeStreamChannel : public ::velmo::kiv::IStreamChannel {
 
 // A client handed out by the factory or by RecordingSdk::newClient. Its
 // sub-interfaces are shared by every client of the same RecordingSdk.
-class FakeKivClient : public ::velmo::kiv::IKivClient {
+class FakeKivClient final : public ::velmo::kiv::IKivClient {
  public:
   FakeKivClient(RecordingSdk& sdk, int id) : sdk_(sdk), id_(id) {}
   ~FakeKivClient() = default;

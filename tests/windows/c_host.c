@@ -1,5 +1,5 @@
 /* A host written in C: it loads the DLL at run time, calls the exports through
- * cdecl function pointers of its own, and receives an event on the SDK's
+ * cdecl function pointers (the host kit's), and receives an event on the SDK's
  * thread through a sink built by CreateQuonKivEventHandler. Prints each failed
  * check and exits non-zero when there is one. */
 #include <stddef.h>
@@ -8,7 +8,7 @@
 #include <string.h>
 #include <windows.h>
 
-#include "velmo_kiv_wrapper.h"
+#include "host_kit.h"
 
 /* The records as a C compiler lays them out: seven naturally aligned fields,
    4 bytes each on the shipped 32-bit target. */
@@ -21,15 +21,6 @@ LAYOUT_CHECK(event_param_size, sizeof(EventParam) == 7 * P);
 LAYOUT_CHECK(event_param_length_at_2p, offsetof(EventParam, dataLength) == 2 * P);
 LAYOUT_CHECK(event_param_count_at_6p, offsetof(EventParam, bufferCount) == 6 * P);
 #undef P
-
-typedef QuonKivEngineHandle(__cdecl* CreateEngineFn)(void* client);
-typedef QuonKivEngineHandle(__cdecl* CreateEngineWithTableFn)(const KivProcTable* table);
-typedef void(__cdecl* DestroyEngineFn)(QuonKivEngineHandle engine);
-typedef int(__cdecl* CallApiFn)(QuonKivEngineHandle engine, ApiParam* param);
-typedef QuonEventHandlerHandle(__cdecl* CreateSinkFn)(const HostEventCallbacks* callbacks);
-typedef void(__cdecl* DestroySinkFn)(QuonEventHandlerHandle sink);
-typedef const char*(__cdecl* ErrorReasonFn)(int code);
-typedef const char*(__cdecl* VersionFn)(int* build);
 
 static const char kLoginEvent[] = "KivEventHandler_onLoginResult_4f46899";
 
@@ -63,18 +54,10 @@ static void __cdecl onEvent(EventParam* event) {
   SetEvent(loginArrived);
 }
 
-static int call(CallApiFn callApi, QuonKivEngineHandle engine, const char* api, const char* params,
-                void* buffer, char* result) {
-  ApiParam p;
-  memset(&p, 0, sizeof p);
-  p.apiName = api;
-  p.params = params;
-  p.paramsLength = params ? (unsigned int)strlen(params) : 0;
-  p.resultBuffer = result;
-  p.buffers = buffer ? &buffer : NULL;
-  p.bufferCount = buffer ? 1 : 0;
+static int call(const HostKitExports* kiv, QuonKivEngineHandle engine, const char* api,
+                const char* params, void* buffer, char* result) {
   result[0] = '\0';
-  return callApi(engine, &p);
+  return host_kit_call(kiv, engine, api, params, buffer, 0, result);
 }
 
 /* The number after "requestId": in a JSON text, or 0. */
@@ -83,78 +66,59 @@ static unsigned long long requestIdIn(const char* json) {
   return at ? strtoull(at + strlen("\"requestId\":"), NULL, 10) : 0;
 }
 
-#define RESOLVE(type, name) type name = (type)(void*)GetProcAddress(dll, #name)
-
 int main(void) {
   static char result[QUON_KIV_RESULT_BUFFER_SIZE];
-  HMODULE dll = LoadLibraryW(L"VelmoKivWrapper.dll");
-  if (!dll) {
-    printf("FAILED: LoadLibrary VelmoKivWrapper.dll, error %lu\n", GetLastError());
+  HostKitLibrary library;
+  if (!host_kit_open(&library, "VelmoKivWrapper.dll")) {
+    printf("FAILED: %s\n", library.error);
     return 1;
   }
-  RESOLVE(CreateEngineFn, CreateQuonKivEngine);
-  RESOLVE(CreateEngineWithTableFn, CreateQuonKivEngineWithProcTable);
-  RESOLVE(CreateEngineFn, createQuonKivClient);
-  RESOLVE(DestroyEngineFn, DestroyQuonKivEngine);
-  RESOLVE(DestroyEngineFn, destroyQuonKivClient);
-  RESOLVE(CallApiFn, CallQuonKivApi);
-  RESOLVE(CreateSinkFn, CreateQuonKivEventHandler);
-  RESOLVE(DestroySinkFn, DestroyQuonKivEventHandler);
-  RESOLVE(ErrorReasonFn, GetQuonKivErrorReason);
-  RESOLVE(ErrorReasonFn, getQuonKivErrorReason);
-  RESOLVE(VersionFn, GetQuonKivVersion);
-  if (!CreateQuonKivEngine || !CreateQuonKivEngineWithProcTable || !createQuonKivClient ||
-      !DestroyQuonKivEngine || !destroyQuonKivClient || !CallQuonKivApi ||
-      !CreateQuonKivEventHandler || !DestroyQuonKivEventHandler || !GetQuonKivErrorReason ||
-      !getQuonKivErrorReason || !GetQuonKivVersion) {
-    printf("FAILED: an export is missing\n");
-    return 1;
-  }
+  const HostKitExports* kiv = &library.exports;
 
   {
     int build = -12345;
-    const char* version = GetQuonKivVersion(&build);
+    const char* version = kiv->GetQuonKivVersion(&build);
     check(version != NULL && build != -12345, "GetQuonKivVersion gives a text and a build");
-    check(strcmp(GetQuonKivErrorReason(1), getQuonKivErrorReason(1)) == 0,
+    check(strcmp(kiv->GetQuonKivErrorReason(1), kiv->getQuonKivErrorReason(1)) == 0,
           "both error-reason spellings give the same text");
   }
 
   {
     ApiParam p;
-    QuonKivEngineHandle plain = createQuonKivClient(NULL);
+    QuonKivEngineHandle plain = kiv->createQuonKivClient(NULL);
     memset(&p, 0, sizeof p);
     p.apiName = "KivNothing_call";
     p.resultBuffer = result;
-    check(CallQuonKivApi(NULL, &p) == -1, "a null engine answers -1");
+    check(kiv->CallQuonKivApi(NULL, &p) == -1, "a null engine answers -1");
     check(plain != NULL, "createQuonKivClient gives an engine");
-    check(CallQuonKivApi(plain, NULL) == -2, "a null record answers -2");
-    check(CallQuonKivApi(plain, &p) == -4, "an unknown prefix answers -4");
-    destroyQuonKivClient(plain);
-    destroyQuonKivClient(NULL);
-    DestroyQuonKivEngine(NULL);
+    check(kiv->CallQuonKivApi(plain, NULL) == -2, "a null record answers -2");
+    check(kiv->CallQuonKivApi(plain, &p) == -4, "an unknown prefix answers -4");
+    kiv->destroyQuonKivClient(plain);
+    kiv->destroyQuonKivClient(NULL);
+    kiv->DestroyQuonKivEngine(NULL);
   }
 
   {
     HostEventCallbacks none = {NULL};
-    QuonEventHandlerHandle silent = CreateQuonKivEventHandler(&none);
+    QuonEventHandlerHandle silent = kiv->CreateQuonKivEventHandler(&none);
     check(silent != NULL, "a sink without a function can be created");
-    DestroyQuonKivEventHandler(silent);
-    DestroyQuonKivEventHandler(NULL);
+    kiv->DestroyQuonKivEventHandler(silent);
+    kiv->DestroyQuonKivEventHandler(NULL);
   }
 
   {
     HostEventCallbacks callbacks = {onEvent};
-    QuonKivEngineHandle engine = CreateQuonKivEngineWithProcTable(NULL);
-    QuonEventHandlerHandle sink = CreateQuonKivEventHandler(&callbacks);
+    QuonKivEngineHandle engine = kiv->CreateQuonKivEngineWithProcTable(NULL);
+    QuonEventHandlerHandle sink = kiv->CreateQuonKivEventHandler(&callbacks);
     unsigned long long requestId = 0;
     loginArrived = CreateEventW(NULL, TRUE, FALSE, NULL);
     check(engine != NULL && sink != NULL, "engine and sink created");
-    check(call(CallQuonKivApi, engine, "KivClient_create",
+    check(call(kiv, engine, "KivClient_create",
                "{\"config\":{\"appId\":\"c-host-app\",\"userId\":\"c-host-user\"}}", sink,
                result) == 0,
           "KivClient_create with the sink answers 0");
-    check(call(CallQuonKivApi, engine, "KivClient_login_1fa04dd", "{\"token\":\"c-host-token\"}",
-               NULL, result) == 0,
+    check(call(kiv, engine, "KivClient_login_1fa04dd", "{\"token\":\"c-host-token\"}", NULL,
+               result) == 0,
           "KivClient_login_1fa04dd answers 0");
     requestId = requestIdIn(result);
     check(requestId != 0, "the login answer carries a request id");
@@ -164,14 +128,14 @@ int main(void) {
     check(requestIdIn(loginData) == requestId, "the event carries the login's request id");
     check(sinkThread != 0 && sinkThread != GetCurrentThreadId(),
           "the event came on a thread of the SDK");
-    check(call(CallQuonKivApi, engine, "KivClient_release", NULL, NULL, result) == 0,
+    check(call(kiv, engine, "KivClient_release", NULL, NULL, result) == 0,
           "KivClient_release answers 0");
-    DestroyQuonKivEngine(engine);
-    DestroyQuonKivEventHandler(sink);
+    kiv->DestroyQuonKivEngine(engine);
+    kiv->DestroyQuonKivEventHandler(sink);
     CloseHandle(loginArrived);
   }
 
-  check(FreeLibrary(dll) != 0, "FreeLibrary succeeds");
+  check(host_kit_close(&library), "FreeLibrary succeeds");
   printf("%d passed, %d failed\n", checks - failures, failures);
   return failures == 0 ? 0 : 1;
 }

@@ -14,55 +14,16 @@ namespace {
 // folder after the host executable.
 constexpr const wchar_t* kProgramBaseName = L"test_windows";
 
-template <class Fn>
-void resolve(HMODULE module, const char* name, Fn& fn, std::string& missing) {
-  fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  if (!fn) missing += missing.empty() ? name : std::string(", ") + name;
-}
-
 }  // namespace
 
-WrapperLibrary::WrapperLibrary() : module_(LoadLibraryW(kWrapperDll)) {
-  if (!module_) {
-    missing_ = "the DLL itself (error " + std::to_string(GetLastError()) + ")";
-    return;
-  }
-#define VELMO_RESOLVE(name) resolve(module_, #name, api_.name, missing_)
-  VELMO_RESOLVE(CreateQuonKivEngine);
-  VELMO_RESOLVE(CreateQuonKivEngineWithProcTable);
-  VELMO_RESOLVE(createQuonKivClient);
-  VELMO_RESOLVE(DestroyQuonKivEngine);
-  VELMO_RESOLVE(destroyQuonKivClient);
-  VELMO_RESOLVE(CallQuonKivApi);
-  VELMO_RESOLVE(CreateQuonKivEventHandler);
-  VELMO_RESOLVE(DestroyQuonKivEventHandler);
-  VELMO_RESOLVE(GetQuonKivErrorReason);
-  VELMO_RESOLVE(getQuonKivErrorReason);
-  VELMO_RESOLVE(GetQuonKivVersion);
-#undef VELMO_RESOLVE
-}
+WrapperLibrary::WrapperLibrary() { host_kit_open(&library_, "VelmoKivWrapper.dll"); }
 
 WrapperLibrary::~WrapperLibrary() { unload(); }
-
-bool WrapperLibrary::unload() {
-  if (!module_) return false;
-  const bool freed = FreeLibrary(module_) != FALSE;
-  module_ = nullptr;
-  api_ = WrapperExports();
-  return freed;
-}
 
 CallOutcome callApi(const WrapperExports& api, QuonKivEngineHandle engine, const char* apiName,
                     const std::string& params, void* buffer) {
   std::vector<char> result(QUON_KIV_RESULT_BUFFER_SIZE, '\0');
-  ApiParam param{};
-  param.apiName = apiName;
-  param.params = params.c_str();
-  param.paramsLength = static_cast<unsigned int>(params.size());
-  param.resultBuffer = result.data();
-  param.buffers = buffer ? &buffer : nullptr;
-  param.bufferCount = buffer ? 1 : 0;
-  const int code = api.CallQuonKivApi(engine, &param);
+  const int code = host_kit_call(&api, engine, apiName, params.c_str(), buffer, 0, result.data());
   return {code, std::string(result.data())};
 }
 

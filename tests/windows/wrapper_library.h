@@ -7,25 +7,13 @@
 
 #include <string>
 
-#include "velmo_kiv_wrapper.h"
+#include "host_kit.h"
 
 namespace velmo_windows_test {
 
-// Pointer types come from the exported header, so a calling convention or
-// signature that drifts there is what these tests call through.
-struct WrapperExports {
-  decltype(&CreateQuonKivEngine) CreateQuonKivEngine = nullptr;
-  decltype(&CreateQuonKivEngineWithProcTable) CreateQuonKivEngineWithProcTable = nullptr;
-  decltype(&createQuonKivClient) createQuonKivClient = nullptr;
-  decltype(&DestroyQuonKivEngine) DestroyQuonKivEngine = nullptr;
-  decltype(&destroyQuonKivClient) destroyQuonKivClient = nullptr;
-  decltype(&CallQuonKivApi) CallQuonKivApi = nullptr;
-  decltype(&CreateQuonKivEventHandler) CreateQuonKivEventHandler = nullptr;
-  decltype(&DestroyQuonKivEventHandler) DestroyQuonKivEventHandler = nullptr;
-  decltype(&GetQuonKivErrorReason) GetQuonKivErrorReason = nullptr;
-  decltype(&getQuonKivErrorReason) getQuonKivErrorReason = nullptr;
-  decltype(&GetQuonKivVersion) GetQuonKivVersion = nullptr;
-};
+// The eleven exports as the host kit resolves them; its table of the linked
+// library's exports checks its pointer types against the exported header.
+using WrapperExports = HostKitExports;
 
 constexpr const wchar_t* kWrapperDll = L"VelmoKivWrapper.dll";
 constexpr const wchar_t* kSdkDll = L"velmo_kiv_sdk.dll";
@@ -38,17 +26,15 @@ class WrapperLibrary {
   WrapperLibrary& operator=(const WrapperLibrary&) = delete;
 
   // True when the DLL loaded and all eleven exports resolved.
-  bool ready() const { return module_ != nullptr && missing_.empty(); }
-  // The exports that did not resolve, comma separated.
-  const std::string& missing() const { return missing_; }
-  const WrapperExports& api() const { return api_; }
+  bool ready() const { return library_.handle != nullptr; }
+  // Why it did not: the DLL or the first export that did not resolve.
+  std::string missing() const { return library_.error; }
+  const WrapperExports& api() const { return library_.exports; }
   // FreeLibrary now; true when it succeeded.
-  bool unload();
+  bool unload() { return host_kit_close(&library_) == 1; }
 
  private:
-  HMODULE module_;
-  WrapperExports api_;
-  std::string missing_;
+  HostKitLibrary library_;
 };
 
 // One CallQuonKivApi with the result buffer of the documented size.

@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "api_description.h"
+#include "api_catalog.h"
 #include "library_loader.h"
 #include "reporter.h"
 #include "script_line.h"
@@ -21,7 +21,7 @@ struct InterpreterOptions {
   // When set, a wait ends early once it turns true (Ctrl-C on a terminal).
   const std::atomic<bool>* cancel = nullptr;
   // When set and available, calls and waits are checked against it.
-  const ApiDescription* description = nullptr;
+  const ApiCatalog* description = nullptr;
 };
 
 class Interpreter {

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "api_description.h"
+#include "api_catalog.h"
 #include "event_printer.h"
 #include "interpreter.h"
 #include "json_lines.h"
@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
 
   kivsh::InterpreterOptions interpreterOptions;
   interpreterOptions.defaultTimeoutMs = options.timeoutMs;
-  interpreterOptions.description = &kivsh::ApiDescription::builtIn();
+  interpreterOptions.description = &kivsh::ApiCatalog::builtIn();
   const bool fromFile = !options.script.empty() && options.script != "-";
   if (fromFile) interpreterOptions.baseFolder = folderOf(options.script);
 

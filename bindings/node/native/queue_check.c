@@ -9,23 +9,14 @@
 
 #include "engine_owner.h"
 #include "event_queue.h"
-#include "velmo_kiv_wrapper.h"
+#include "host_kit.h"
 
 static int failures;
 #define CHECK(condition) \
   ((condition) ? (void)0 : (void)(failures++, fprintf(stderr, "failed: %s\n", #condition)))
 
 static int call(QuonKivEngineHandle engine, const char* api, const char* params, void* buffer) {
-  static char result[QUON_KIV_RESULT_BUFFER_SIZE];
-  ApiParam p;
-  memset(&p, 0, sizeof p);
-  p.apiName = api;
-  p.params = params;
-  p.paramsLength = (unsigned int)strlen(params);
-  p.resultBuffer = result;
-  p.buffers = buffer ? &buffer : NULL;
-  p.bufferCount = buffer ? 1 : 0;
-  return CallQuonKivApi(engine, &p);
+  return host_kit_call(host_kit_linked_exports(), engine, api, params, buffer, 0, NULL);
 }
 
 static int contains(const uint8_t* bytes, uint32_t length, const char* text) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/includes/quon_log.h"
+#include "src/kiv/src/edit_distance.h"
 
 namespace velmo {
 namespace quon {
@@ -35,21 +36,6 @@ std::string wantedText(const KeyDescription& wanted) {
   if (!wanted.items.empty()) text += " of " + wanted.items;
   if (!wanted.record.empty()) text += " (" + wanted.record + ")";
   return text;
-}
-
-size_t editDistance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1] ? 1 : 0)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
 }
 
 std::string joined(const std::vector<std::string>& names) {
@@ -94,7 +80,7 @@ std::vector<std::string> nearNames(std::string_view name, const std::vector<std:
   const size_t allowed = std::max<size_t>(3, name.size() / 4);
   std::vector<std::pair<size_t, std::string>> scored;
   for (const std::string& candidate : known) {
-    const size_t distance = editDistance(name, candidate);
+    const size_t distance = velmo::editDistance(name, candidate);
     if (distance <= allowed) scored.emplace_back(distance, candidate);
   }
   std::sort(scored.begin(), scored.end());

@@ -10,13 +10,13 @@
 
 namespace kivsh {
 
-class ApiDescription {
+class ApiCatalog {
  public:
   // Text that is empty or not a description gives one that is not available.
-  explicit ApiDescription(const std::string& text);
+  explicit ApiCatalog(const std::string& text);
 
   // The description built into the shell.
-  static const ApiDescription& builtIn();
+  static const ApiCatalog& builtIn();
 
   bool available() const { return available_; }
 

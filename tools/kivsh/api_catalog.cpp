@@ -1,34 +1,17 @@
-#include "api_description.h"
+#include "api_catalog.h"
 
 #include <algorithm>
 #include <cctype>
 #include <utility>
 
 #include "api_description_text.h"
+#include "src/kiv/src/edit_distance.h"
 
 namespace kivsh {
 
 using nlohmann::json;
 
 namespace {
-
-// Levenshtein distance, case-insensitive: "logn" is one from "login".
-size_t distance(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                        std::tolower(static_cast<unsigned char>(b[j - 1]));
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
 
 std::string listed(const std::vector<std::string>& names) {
   std::string text;
@@ -96,32 +79,32 @@ bool ofKind(const json& value, const std::string& kind) {
 
 }  // namespace
 
-ApiDescription::ApiDescription(const std::string& text) {
+ApiCatalog::ApiCatalog(const std::string& text) {
   description_ = json::parse(text, nullptr, false);
   available_ = description_.is_object() && description_.contains("apis") &&
                description_["apis"].is_array() && description_.contains("events") &&
                description_["events"].is_array();
 }
 
-const ApiDescription& ApiDescription::builtIn() {
-  static const ApiDescription description(kApiDescriptionText);
+const ApiCatalog& ApiCatalog::builtIn() {
+  static const ApiCatalog description(kApiDescriptionText);
   return description;
 }
 
-const json* ApiDescription::find(const char* list, const std::string& name) const {
+const json* ApiCatalog::find(const char* list, const std::string& name) const {
   for (const json& entry : description_[list]) {
     if (entry.value("name", "") == name) return &entry;
   }
   return nullptr;
 }
 
-std::vector<std::string> ApiDescription::names(const char* list) const {
+std::vector<std::string> ApiCatalog::names(const char* list) const {
   std::vector<std::string> all;
   for (const json& entry : description_[list]) all.push_back(entry.value("name", ""));
   return all;
 }
 
-const json* ApiDescription::record(const std::string& name) const {
+const json* ApiCatalog::record(const std::string& name) const {
   if (!description_.contains("records")) return nullptr;
   for (const json& entry : description_["records"]) {
     if (entry.value("name", "") == name) return &entry;
@@ -129,12 +112,13 @@ const json* ApiDescription::record(const std::string& name) const {
   return nullptr;
 }
 
-std::vector<std::string> ApiDescription::nearNames(const std::string& name,
-                                                   const std::vector<std::string>& names) {
+std::vector<std::string> ApiCatalog::nearNames(const std::string& name,
+                                               const std::vector<std::string>& names) {
   const size_t limit = std::max<size_t>(2, name.size() / 3);
   std::vector<std::pair<size_t, std::string>> ranked;
   for (const std::string& candidate : names) {
-    const size_t d = distance(name, candidate);
+    // Case-insensitive: "logn" is one from "login".
+    const size_t d = velmo::editDistance(name, candidate, velmo::LetterCase::Ignored);
     if (d <= limit) ranked.emplace_back(d, candidate);
   }
   std::stable_sort(ranked.begin(), ranked.end(),
@@ -144,8 +128,8 @@ std::vector<std::string> ApiDescription::nearNames(const std::string& name,
   return closest;
 }
 
-std::string ApiDescription::checkWait(const std::string& event,
-                                      const std::vector<std::string>& paths) const {
+std::string ApiCatalog::checkWait(const std::string& event,
+                                  const std::vector<std::string>& paths) const {
   if (!available_) return std::string();
   const json* entry = find("events", event);
   if (!entry) {
@@ -174,7 +158,7 @@ std::string ApiDescription::checkWait(const std::string& event,
   return std::string();
 }
 
-std::string ApiDescription::checkCall(const std::string& api, const json& params) const {
+std::string ApiCatalog::checkCall(const std::string& api, const json& params) const {
   if (!available_) return std::string();
   const json* entry = find("apis", api);
   if (!entry) {
