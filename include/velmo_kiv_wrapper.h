@@ -58,22 +58,22 @@ typedef void* QuonKivEngineHandle;
 
 /* One call: filled by the host, read and partly written by the engine. */
 typedef struct ApiParam {
-  const char* apiName;        /* e.g. "KivClient_login_1fa04dd"; must not be null */
-  const char* params;         /* JSON text, or null */
-  unsigned int paramsLength;  /* bytes of params to parse; 0 means no parameters */
-  char* resultBuffer;         /* at least QUON_KIV_RESULT_BUFFER_SIZE bytes */
-  void** buffers;             /* raw buffers; element 0 is the payload or sink */
+  const char* apiName;       /* e.g. "KivClient_login_1fa04dd"; must not be null */
+  const char* params;        /* JSON text, or null */
+  unsigned int paramsLength; /* bytes of params to parse; 0 means no parameters */
+  char* resultBuffer;        /* at least QUON_KIV_RESULT_BUFFER_SIZE bytes */
+  void** buffers;            /* raw buffers; element 0 is the payload or sink */
   unsigned int* bufferLengths;
-  unsigned int bufferCount;   /* only 1 has an effect */
+  unsigned int bufferCount; /* only 1 has an effect */
 } ApiParam;
 
 /* One event: valid only during the OnEvent call; copy what you keep. */
 typedef struct EventParam {
-  const char* eventName;      /* e.g. "KivEventHandler_onLoginResult_4f46899" */
-  const char* data;           /* JSON text, NUL-terminated */
-  unsigned int dataLength;    /* bytes of data, without the NUL */
-  char* resultBuffer;         /* always null */
-  void** buffers;             /* payloads of message and history events, else null */
+  const char* eventName;   /* e.g. "KivEventHandler_onLoginResult_4f46899" */
+  const char* data;        /* JSON text, NUL-terminated */
+  unsigned int dataLength; /* bytes of data, without the NUL */
+  char* resultBuffer;      /* always null */
+  void** buffers;          /* payloads of message and history events, else null */
   unsigned int* bufferLengths;
   unsigned int bufferCount;
 } EventParam;

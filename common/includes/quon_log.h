@@ -9,7 +9,8 @@
 #include "common/utils/quon_logger.h"
 
 // The place in the source where it appears, for a line logged on its behalf.
-#define QUON_HERE ::spdlog::source_loc{__FILE__, __LINE__, SPDLOG_FUNCTION}
+#define QUON_HERE \
+  ::spdlog::source_loc { __FILE__, __LINE__, SPDLOG_FUNCTION }
 
 #define QUON_LOG_AT(where, lvl, ...)                                    \
   do {                                                                  \

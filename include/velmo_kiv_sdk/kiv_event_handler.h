@@ -49,15 +49,13 @@ class IKivEventHandler {
                                  const char* topic, const char* meta, int errorCode) {
     (void)requestId, (void)channelName, (void)userId, (void)topic, (void)meta, (void)errorCode;
   }
-  virtual void onLeaveTopicResult(uint64_t requestId, const char* channelName,
-                                  const char* userId, const char* topic, const char* meta,
-                                  int errorCode) {
+  virtual void onLeaveTopicResult(uint64_t requestId, const char* channelName, const char* userId,
+                                  const char* topic, const char* meta, int errorCode) {
     (void)requestId, (void)channelName, (void)userId, (void)topic, (void)meta, (void)errorCode;
   }
   virtual void onSubscribeTopicResult(uint64_t requestId, const char* channelName,
-                                      const char* userId, const char* topic,
-                                      UserList succeedUsers, UserList failedUsers,
-                                      int errorCode) {
+                                      const char* userId, const char* topic, UserList succeedUsers,
+                                      UserList failedUsers, int errorCode) {
     (void)requestId, (void)channelName, (void)userId, (void)topic, (void)succeedUsers,
         (void)failedUsers, (void)errorCode;
   }
@@ -105,23 +103,20 @@ class IKivEventHandler {
     (void)requestId, (void)channelName, (void)channelType, (void)errorCode;
   }
   virtual void onGetChannelMetadataResult(uint64_t requestId, const char* channelName,
-                                          int channelType, const Metadata& data,
-                                          int errorCode) {
+                                          int channelType, const Metadata& data, int errorCode) {
     (void)requestId, (void)channelName, (void)channelType, (void)data, (void)errorCode;
   }
   virtual void onSetUserMetadataResult(uint64_t requestId, const char* userId, int errorCode) {
     (void)requestId, (void)userId, (void)errorCode;
   }
-  virtual void onUpdateUserMetadataResult(uint64_t requestId, const char* userId,
-                                          int errorCode) {
+  virtual void onUpdateUserMetadataResult(uint64_t requestId, const char* userId, int errorCode) {
     (void)requestId, (void)userId, (void)errorCode;
   }
-  virtual void onRemoveUserMetadataResult(uint64_t requestId, const char* userId,
-                                          int errorCode) {
+  virtual void onRemoveUserMetadataResult(uint64_t requestId, const char* userId, int errorCode) {
     (void)requestId, (void)userId, (void)errorCode;
   }
-  virtual void onGetUserMetadataResult(uint64_t requestId, const char* userId,
-                                       const Metadata& data, int errorCode) {
+  virtual void onGetUserMetadataResult(uint64_t requestId, const char* userId, const Metadata& data,
+                                       int errorCode) {
     (void)requestId, (void)userId, (void)data, (void)errorCode;
   }
   virtual void onSubscribeUserMetadataResult(uint64_t requestId, const char* userId,
@@ -145,8 +140,7 @@ class IKivEventHandler {
     (void)requestId, (void)channelName, (void)channelType, (void)lockName, (void)errorCode;
   }
   virtual void onAcquireLockResult(uint64_t requestId, const char* channelName, int channelType,
-                                   const char* lockName, int errorCode,
-                                   const char* errorDetails) {
+                                   const char* lockName, int errorCode, const char* errorDetails) {
     (void)requestId, (void)channelName, (void)channelType, (void)lockName, (void)errorCode,
         (void)errorDetails;
   }
@@ -181,8 +175,7 @@ class IKivEventHandler {
   virtual void onPresenceRemoveStateResult(uint64_t requestId, int errorCode) {
     (void)requestId, (void)errorCode;
   }
-  virtual void onPresenceGetStateResult(uint64_t requestId, const UserState& state,
-                                        int errorCode) {
+  virtual void onPresenceGetStateResult(uint64_t requestId, const UserState& state, int errorCode) {
     (void)requestId, (void)state, (void)errorCode;
   }
   virtual void onGetHistoryMessagesResult(uint64_t requestId, const HistoryMessage* messageList,

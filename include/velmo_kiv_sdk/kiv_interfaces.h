@@ -42,14 +42,13 @@ class IKivStorage {
   virtual int setChannelMetadata(const char* channelName, int channelType, const Metadata& data,
                                  const MetadataOptions& options, const char* lockName,
                                  uint64_t& requestId) = 0;
-  virtual int updateChannelMetadata(const char* channelName, int channelType,
-                                    const Metadata& data, const MetadataOptions& options,
-                                    const char* lockName, uint64_t& requestId) = 0;
-  virtual int removeChannelMetadata(const char* channelName, int channelType,
-                                    const Metadata& data, const MetadataOptions& options,
-                                    const char* lockName, uint64_t& requestId) = 0;
-  virtual int getChannelMetadata(const char* channelName, int channelType,
-                                 uint64_t& requestId) = 0;
+  virtual int updateChannelMetadata(const char* channelName, int channelType, const Metadata& data,
+                                    const MetadataOptions& options, const char* lockName,
+                                    uint64_t& requestId) = 0;
+  virtual int removeChannelMetadata(const char* channelName, int channelType, const Metadata& data,
+                                    const MetadataOptions& options, const char* lockName,
+                                    uint64_t& requestId) = 0;
+  virtual int getChannelMetadata(const char* channelName, int channelType, uint64_t& requestId) = 0;
   virtual int setUserMetadata(const char* userId, const Metadata& data,
                               const MetadataOptions& options, uint64_t& requestId) = 0;
   virtual int updateUserMetadata(const char* userId, const Metadata& data,
@@ -66,8 +65,8 @@ class IKivStorage {
 
 class IKivLock {
  public:
-  virtual int setLock(const char* channelName, int channelType, const char* lockName,
-                      uint32_t ttl, uint64_t& requestId) = 0;
+  virtual int setLock(const char* channelName, int channelType, const char* lockName, uint32_t ttl,
+                      uint64_t& requestId) = 0;
   virtual int getLocks(const char* channelName, int channelType, uint64_t& requestId) = 0;
   virtual int removeLock(const char* channelName, int channelType, const char* lockName,
                          uint64_t& requestId) = 0;
@@ -89,8 +88,8 @@ class IKivPresence {
   virtual int whereNow(const char* userId, uint64_t& requestId) = 0;
   virtual int setState(const char* channelName, int channelType, const StateItem* items,
                        size_t count, uint64_t& requestId) = 0;
-  virtual int removeState(const char* channelName, int channelType, const char** keys,
-                          size_t count, uint64_t& requestId) = 0;
+  virtual int removeState(const char* channelName, int channelType, const char** keys, size_t count,
+                          uint64_t& requestId) = 0;
   virtual int getState(const char* channelName, int channelType, const char* userId,
                        uint64_t& requestId) = 0;
   virtual int getOnlineUsers(const char* channelName, int channelType,

@@ -94,24 +94,23 @@ const std::string kMask = "***************";
 
 INSTANTIATE_TEST_SUITE_P(
     Names, EngineReadsOnlyWhatItIsGiven,
-    ::testing::Values(
-        LoggedCase{"KivClient_logout_90386a9", "{}", 2, "{}"},
-        LoggedCase{"KivClient_logout_90386a9", "{}", 0, ""},
-        LoggedCase{"NoModule_x", R"({"a":1})", 7, R"({"a":1})"},
-        LoggedCase{"KivClient_login_1fa04dd", R"({"token":"abcdefghij"})", 22,
-                   R"({"token":"abcd)" + kMask + R"(ghij"})"},
-        LoggedCase{"KivClient_login_1fa04dd", R"({"token":"abcdefghij"})", 0, ""},
-        LoggedCase{"KivClient_create", R"({"config":{"appId":"app-one"}})", 0, ""},
-        LoggedCase{"KivClient_renewToken_1fa04dd", R"({"token":"abcdefghij"})", 14,
-                   R"({"token":")" + kMask}),
+    ::testing::Values(LoggedCase{"KivClient_logout_90386a9", "{}", 2, "{}"},
+                      LoggedCase{"KivClient_logout_90386a9", "{}", 0, ""},
+                      LoggedCase{"NoModule_x", R"({"a":1})", 7, R"({"a":1})"},
+                      LoggedCase{"KivClient_login_1fa04dd", R"({"token":"abcdefghij"})", 22,
+                                 R"({"token":"abcd)" + kMask + R"(ghij"})"},
+                      LoggedCase{"KivClient_login_1fa04dd", R"({"token":"abcdefghij"})", 0, ""},
+                      LoggedCase{"KivClient_create", R"({"config":{"appId":"app-one"}})", 0, ""},
+                      LoggedCase{"KivClient_renewToken_1fa04dd", R"({"token":"abcdefghij"})", 14,
+                                 R"({"token":")" + kMask}),
     [](const auto& info) { return std::to_string(info.index); });
 
 // ---- payload lengths ---------------------------------------------------------
 
 struct LengthCase {
   const char* label;
-  const char* length;        // the JSON number
-  bool withLengths;          // bufferLengths given
+  const char* length;  // the JSON number
+  bool withLengths;    // bufferLengths given
   int code;
 };
 
@@ -129,26 +128,32 @@ TEST_P(PayloadLength, IsCheckedBeforeTheSdkIsCalled) {
   unsigned lengths[] = {3};
   const std::string publish = std::string(R"({"channelName":"ch","topic":"t","option":{},)") +
                               R"("length":)" + GetParam().length + "}";
-  for (const char* api : {"KivClient_publish_2d36e93", "StreamChannel_publishTopicMessage_a31773e"}) {
+  for (const char* api :
+       {"KivClient_publish_2d36e93", "StreamChannel_publishTopicMessage_a31773e"}) {
     engine.sdk().clearCalls();
     std::vector<char> result(QUON_KIV_RESULT_BUFFER_SIZE, '\0');
-    ApiParam param{api, publish.c_str(), static_cast<unsigned>(publish.size()), result.data(),
-                   buffers, GetParam().withLengths ? lengths : nullptr, 1};
+    ApiParam param{api,
+                   publish.c_str(),
+                   static_cast<unsigned>(publish.size()),
+                   result.data(),
+                   buffers,
+                   GetParam().withLengths ? lengths : nullptr,
+                   1};
     EXPECT_EQ(CallQuonKivApi(engine.handle(), &param), GetParam().code) << api;
     EXPECT_EQ(engine.sdk().callCount(), GetParam().code == 0 ? 1u : 0u) << api;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PayloadLength,
-    ::testing::Values(LengthCase{"negative", "-1", false, -2},
-                      LengthCase{"negative fraction", "-0.5", false, -2},
-                      LengthCase{"above the buffer", "4", true, -2},
-                      LengthCase{"within the buffer in the low 32 bits", "4294967298", true, 0},
-                      LengthCase{"the whole buffer", "3", true, 0},
-                      LengthCase{"less than the buffer", "2", true, 0},
-                      LengthCase{"no lengths given", "4", false, 0}),
-    [](const auto& info) { return std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Cases, PayloadLength,
+                         ::testing::Values(LengthCase{"negative", "-1", false, -2},
+                                           LengthCase{"negative fraction", "-0.5", false, -2},
+                                           LengthCase{"above the buffer", "4", true, -2},
+                                           LengthCase{"within the buffer in the low 32 bits",
+                                                      "4294967298", true, 0},
+                                           LengthCase{"the whole buffer", "3", true, 0},
+                                           LengthCase{"less than the buffer", "2", true, 0},
+                                           LengthCase{"no lengths given", "4", false, 0}),
+                         [](const auto& info) { return std::to_string(info.index); });
 
 }  // namespace
 }  // namespace fake

@@ -113,16 +113,14 @@ TEST_P(LifetimeFromSink, IsRefusedBeforeAnythingChanges) {
 INSTANTIATE_TEST_SUITE_P(
     Calls, LifetimeFromSink,
     ::testing::Values(
-        LifetimeCall{"create",
-                     [](FakeEngine& e, QuonEventHandler* sink) {
-                       return e.createClient(sink).code;
-                     },
-                     -7},
+        LifetimeCall{
+            "create",
+            [](FakeEngine& e, QuonEventHandler* sink) { return e.createClient(sink).code; }, -7},
         LifetimeCall{"create without a sink",
                      [](FakeEngine& e, QuonEventHandler*) { return e.createClient().code; }, -7},
-        LifetimeCall{"release",
-                     [](FakeEngine& e, QuonEventHandler*) { return e.call("KivClient_release").code; },
-                     -7},
+        LifetimeCall{
+            "release",
+            [](FakeEngine& e, QuonEventHandler*) { return e.call("KivClient_release").code; }, -7},
         LifetimeCall{"destroy the engine",
                      [](FakeEngine& e, QuonEventHandler*) {
                        DestroyQuonKivEngine(e.handle());

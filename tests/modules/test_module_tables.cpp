@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-
 #include <set>
 #include <string>
 
@@ -110,8 +109,10 @@ TEST_P(ModuleApiWithoutClient, AnswersMinusSevenWithoutCallingTheSdk) {
   EXPECT_EQ(sdk().callCount(), 0u);
   // The client module answers silently; the others say why, from their own source.
   static const std::map<std::string, std::string> kSourceOf = {
-      {"StreamChannel", "IStreamChannel_Manager"}, {"KivStorage", "IKivStorage_wrapper"},
-      {"KivLock", "IKivLock_wrapper"},             {"KivPresence", "IKivPresence_wrapper"},
+      {"StreamChannel", "IStreamChannel_Manager"},
+      {"KivStorage", "IKivStorage_wrapper"},
+      {"KivLock", "IKivLock_wrapper"},
+      {"KivPresence", "IKivPresence_wrapper"},
       {"KivHistory", "IKivHistory_wrapper"}};
   if (moduleOf(row.api) == "KivClient")
     EXPECT_FALSE(log.mentions("not initialized"));

@@ -233,7 +233,8 @@ bool Interpreter::wait(const Command& command) {
     if (payloadIndexOf(condition.path, e.payloadIndex)) {
       PayloadSpec payloadSpec;
       std::string error;
-      if (!parsePayloadSpec(condition.value, false, payloadSpec, error)) return fail(command.line, error);
+      if (!parsePayloadSpec(condition.value, false, payloadSpec, error))
+        return fail(command.line, error);
       e.onPayload = true;
       if (!loadPayload(payloadSpec, command.line, e.bytes)) return false;
       e.label = condition.path + "=" + condition.value;

@@ -44,9 +44,10 @@ Sub* subInterfaceThroughLink(const std::weak_ptr<IKivClientWrapper>& link,
 template ::velmo::kiv::IKivStorage* subInterfaceThroughLink(
     const std::weak_ptr<IKivClientWrapper>&, ::velmo::kiv::IKivStorage* (IKivClient::*)(),
     const char*, int*, const spdlog::source_loc&);
-template ::velmo::kiv::IKivLock* subInterfaceThroughLink(
-    const std::weak_ptr<IKivClientWrapper>&, ::velmo::kiv::IKivLock* (IKivClient::*)(),
-    const char*, int*, const spdlog::source_loc&);
+template ::velmo::kiv::IKivLock* subInterfaceThroughLink(const std::weak_ptr<IKivClientWrapper>&,
+                                                         ::velmo::kiv::IKivLock* (IKivClient::*)(),
+                                                         const char*, int*,
+                                                         const spdlog::source_loc&);
 template ::velmo::kiv::IKivPresence* subInterfaceThroughLink(
     const std::weak_ptr<IKivClientWrapper>&, ::velmo::kiv::IKivPresence* (IKivClient::*)(),
     const char*, int*, const spdlog::source_loc&);

@@ -3,8 +3,9 @@
 // is none), read the keys and call the SDK, then onResult().
 #pragma once
 
-#include <memory>
 #include <spdlog/common.h>
+
+#include <memory>
 #include <vector>
 
 #include "src/kiv/src/api_module_base.h"

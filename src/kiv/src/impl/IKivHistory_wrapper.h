@@ -19,10 +19,12 @@ class velmo_kiv_IKivHistoryWrapperGen : public SdkModule<::velmo::kiv::IKivHisto
 class IKivHistoryWrapper : public velmo_kiv_IKivHistoryWrapperGen {
  public:
   using velmo_kiv_IKivHistoryWrapperGen::velmo_kiv_IKivHistoryWrapperGen;
-  ::velmo::kiv::IKivHistory* getSdkInterface(int* errorCode) override { return getKivHistory(errorCode); }
+  ::velmo::kiv::IKivHistory* getSdkInterface(int* errorCode) override {
+    return getKivHistory(errorCode);
+  }
   ::velmo::kiv::IKivHistory* getKivHistory(int* errorCode) {
-    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getHistory, "history", errorCode,
-                                   QUON_HERE);
+    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getHistory, "history",
+                                   errorCode, QUON_HERE);
   }
 };
 

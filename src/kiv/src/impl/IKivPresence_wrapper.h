@@ -19,10 +19,12 @@ class velmo_kiv_IKivPresenceWrapperGen : public SdkModule<::velmo::kiv::IKivPres
 class IKivPresenceWrapper : public velmo_kiv_IKivPresenceWrapperGen {
  public:
   using velmo_kiv_IKivPresenceWrapperGen::velmo_kiv_IKivPresenceWrapperGen;
-  ::velmo::kiv::IKivPresence* getSdkInterface(int* errorCode) override { return getKivPresence(errorCode); }
+  ::velmo::kiv::IKivPresence* getSdkInterface(int* errorCode) override {
+    return getKivPresence(errorCode);
+  }
   ::velmo::kiv::IKivPresence* getKivPresence(int* errorCode) {
-    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getPresence, "presence", errorCode,
-                                   QUON_HERE);
+    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getPresence, "presence",
+                                   errorCode, QUON_HERE);
   }
 };
 

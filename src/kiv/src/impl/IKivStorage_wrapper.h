@@ -19,10 +19,12 @@ class velmo_kiv_IKivStorageWrapperGen : public SdkModule<::velmo::kiv::IKivStora
 class IKivStorageWrapper : public velmo_kiv_IKivStorageWrapperGen {
  public:
   using velmo_kiv_IKivStorageWrapperGen::velmo_kiv_IKivStorageWrapperGen;
-  ::velmo::kiv::IKivStorage* getSdkInterface(int* errorCode) override { return getKivStorage(errorCode); }
+  ::velmo::kiv::IKivStorage* getSdkInterface(int* errorCode) override {
+    return getKivStorage(errorCode);
+  }
   ::velmo::kiv::IKivStorage* getKivStorage(int* errorCode) {
-    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getStorage, "storage", errorCode,
-                                   QUON_HERE);
+    return subInterfaceThroughLink(client_, &::velmo::kiv::IKivClient::getStorage, "storage",
+                                   errorCode, QUON_HERE);
   }
 };
 

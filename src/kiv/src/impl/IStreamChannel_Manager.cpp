@@ -83,8 +83,9 @@ int IStreamChannelManager::Invoke(const char* apiName, json& params, json& resul
   if (!args::readReported(kChannelName, params, channelName)) return kCodeBadParams;
   auto it = channels_.find(channelName);
   if (it == channels_.end()) {
-    reportBadValue("channelName", "names no stream channel made by "
-                                  "KivClient_createStreamChannel_ae3d0cf: answered {\"result\":-2}");
+    reportBadValue("channelName",
+                   "names no stream channel made by "
+                   "KivClient_createStreamChannel_ae3d0cf: answered {\"result\":-2}");
     result["result"] = kCodeBadParams;
     return kCodeOk;
   }

@@ -5,11 +5,10 @@
 // conversion is ever undefined.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <type_traits>
 

@@ -12,52 +12,52 @@ namespace kiv {
 
 namespace sdk = ::velmo::kiv;
 
-#define KIV_RECORD_FIELDS(Record, ...)                                  \
-  template <>                                                           \
-  struct RecordFields<sdk::Record> {                                    \
-    using R = sdk::Record;                                              \
-    static constexpr const char* name = #Record;                        \
-    static constexpr auto list() {                                      \
-      using namespace ::velmo::quon::kiv::fields;                       \
-      return std::make_tuple(__VA_ARGS__);                              \
-    }                                                                   \
+#define KIV_RECORD_FIELDS(Record, ...)            \
+  template <>                                     \
+  struct RecordFields<sdk::Record> {              \
+    using R = sdk::Record;                        \
+    static constexpr const char* name = #Record;  \
+    static constexpr auto list() {                \
+      using namespace ::velmo::quon::kiv::fields; \
+      return std::make_tuple(__VA_ARGS__);        \
+    }                                             \
   }
 
 // ---- client configuration (read) -----------------------------------------
 
-KIV_RECORD_FIELDS(LogConfig,                       //
-                  str("filePath", &R::filePath),   //
+KIV_RECORD_FIELDS(LogConfig,                              //
+                  str("filePath", &R::filePath),          //
                   num("fileSizeInKB", &R::fileSizeInKB),  //
                   num("level", &R::level));
 
-KIV_RECORD_FIELDS(ProxyConfig,                     //
+KIV_RECORD_FIELDS(ProxyConfig,                      //
                   num("proxyType", &R::proxyType),  //
                   str("server", &R::server),        //
                   num("port", &R::port),            //
                   str("account", &R::account),      //
                   str("password", &R::password));
 
-KIV_RECORD_FIELDS(EncryptionConfig,                          //
+KIV_RECORD_FIELDS(EncryptionConfig,                           //
                   num("encryptionMode", &R::encryptionMode),  //
                   str("encryptionKey", &R::encryptionKey),    //
                   bytes("encryptionSalt", &R::encryptionSalt));
 
-KIV_RECORD_FIELDS(PrivateConfig,                       //
+KIV_RECORD_FIELDS(PrivateConfig,                        //
                   num("serviceType", &R::serviceType),  //
-                  array("accessPointHosts", &R::accessPointHosts,
-                        KIV_TWIN("accessPointHostsCount"), &R::accessPointHostsCount));
+                  array("accessPointHosts", &R::accessPointHosts, KIV_TWIN("accessPointHostsCount"),
+                        &R::accessPointHostsCount));
 
-KIV_RECORD_FIELDS(KivConfig,                                     //
-                  str("appId", &R::appId),                       //
-                  str("userId", &R::userId),                     //
-                  num("areaCode", &R::areaCode),                 //
-                  num("protocolType", &R::protocolType),         //
-                  num("presenceTimeout", &R::presenceTimeout),   //
-                  num("heartbeatInterval", &R::heartbeatInterval),  //
-                  num("reconnectTimeout", &R::reconnectTimeout),    //
-                  addr(KIV_TWIN("context"), &R::context),           //
-                  boolean("useStringUserId", &R::useStringUserId),  //
-                  boolean("multipath", &R::multipath),              //
+KIV_RECORD_FIELDS(KivConfig,                                          //
+                  str("appId", &R::appId),                            //
+                  str("userId", &R::userId),                          //
+                  num("areaCode", &R::areaCode),                      //
+                  num("protocolType", &R::protocolType),              //
+                  num("presenceTimeout", &R::presenceTimeout),        //
+                  num("heartbeatInterval", &R::heartbeatInterval),    //
+                  num("reconnectTimeout", &R::reconnectTimeout),      //
+                  addr(KIV_TWIN("context"), &R::context),             //
+                  boolean("useStringUserId", &R::useStringUserId),    //
+                  boolean("multipath", &R::multipath),                //
                   boolean("ispPolicyEnabled", &R::ispPolicyEnabled),  //
                   addr(KIV_TWIN("eventHandler"), &R::eventHandler),   //
                   nested("logConfig", &R::logConfig),                 //
@@ -67,7 +67,7 @@ KIV_RECORD_FIELDS(KivConfig,                                     //
 
 // ---- request options (read) ------------------------------------------------
 
-KIV_RECORD_FIELDS(PublishOptions,                      //
+KIV_RECORD_FIELDS(PublishOptions,                       //
                   num("channelType", &R::channelType),  //
                   num("messageType", &R::messageType),  //
                   str("customType", &R::customType),    //
@@ -87,14 +87,14 @@ KIV_RECORD_FIELDS(JoinChannelOptions,                         //
                   boolean("withLock", &R::withLock),          //
                   boolean("beQuiet", &R::beQuiet));
 
-KIV_RECORD_FIELDS(JoinTopicOptions,                  //
-                  num("qos", &R::qos),               //
-                  num("priority", &R::priority),     //
-                  str("meta", &R::meta),             //
+KIV_RECORD_FIELDS(JoinTopicOptions,               //
+                  num("qos", &R::qos),            //
+                  num("priority", &R::priority),  //
+                  str("meta", &R::meta),          //
                   boolean("syncWithMedia", &R::syncWithMedia));
 
-KIV_RECORD_FIELDS(TopicMessageOptions,                  //
-                  num("messageType", &R::messageType),  //
+KIV_RECORD_FIELDS(TopicMessageOptions,                   //
+                  num("messageType", &R::messageType),   //
                   twin(KIV_TWIN("sendTs"), &R::sendTs),  //
                   str("customType", &R::customType));
 
@@ -111,9 +111,9 @@ KIV_RECORD_FIELDS(GetOnlineUsersOptions,                        //
                   boolean("includeState", &R::includeState),    //
                   str("page", &R::page));
 
-KIV_RECORD_FIELDS(GetHistoryMessagesOptions,               //
-                  num("messageCount", &R::messageCount),   //
-                  twin(KIV_TWIN("start"), &R::start),      //
+KIV_RECORD_FIELDS(GetHistoryMessagesOptions,              //
+                  num("messageCount", &R::messageCount),  //
+                  twin(KIV_TWIN("start"), &R::start),     //
                   twin(KIV_TWIN("end"), &R::end));
 
 KIV_RECORD_FIELDS(MetadataOptions,                    //
@@ -122,76 +122,75 @@ KIV_RECORD_FIELDS(MetadataOptions,                    //
 
 // ---- read and written --------------------------------------------------------
 
-KIV_RECORD_FIELDS(MetadataItem,                          //
-                  str("key", &R::key),                   //
-                  str("value", &R::value),               //
+KIV_RECORD_FIELDS(MetadataItem,                           //
+                  str("key", &R::key),                    //
+                  str("value", &R::value),                //
                   str("authorUserId", &R::authorUserId),  //
-                  num("revision", &R::revision),         //
+                  num("revision", &R::revision),          //
                   num("updateTs", &R::updateTs));
 
-KIV_RECORD_FIELDS(Metadata,                                  //
+KIV_RECORD_FIELDS(Metadata,                                 //
                   num("majorRevision", &R::majorRevision),  //
                   array("items", &R::items, KIV_TWIN("itemCount"), &R::itemCount));
 
-KIV_RECORD_FIELDS(StateItem,             //
-                  str("key", &R::key),   //
+KIV_RECORD_FIELDS(StateItem,            //
+                  str("key", &R::key),  //
                   str("value", &R::value));
 
 // ---- events and results (written) -----------------------------------------
 
-KIV_RECORD_FIELDS(MessageEvent,                                       //
-                  num("channelType", &R::channelType),                //
-                  num("messageType", &R::messageType),                //
-                  str("channelName", &R::channelName),                //
-                  str("channelTopic", &R::channelTopic),              //
-                  addr(KIV_TWIN("message"), &R::message),             //
+KIV_RECORD_FIELDS(MessageEvent,                                        //
+                  num("channelType", &R::channelType),                 //
+                  num("messageType", &R::messageType),                 //
+                  str("channelName", &R::channelName),                 //
+                  str("channelTopic", &R::channelTopic),               //
+                  addr(KIV_TWIN("message"), &R::message),              //
                   twin(KIV_TWIN("messageLength"), &R::messageLength),  //
-                  str("publisher", &R::publisher),                    //
-                  str("customType", &R::customType),                  //
+                  str("publisher", &R::publisher),                     //
+                  str("customType", &R::customType),                   //
                   twin(KIV_TWIN("timestamp"), &R::timestamp));
 
-KIV_RECORD_FIELDS(HistoryMessage,                                     //
-                  num("messageType", &R::messageType),                //
-                  str("publisher", &R::publisher),                    //
-                  addr(KIV_TWIN("message"), &R::message),             //
+KIV_RECORD_FIELDS(HistoryMessage,                                      //
+                  num("messageType", &R::messageType),                 //
+                  str("publisher", &R::publisher),                     //
+                  addr(KIV_TWIN("message"), &R::message),              //
                   twin(KIV_TWIN("messageLength"), &R::messageLength),  //
-                  str("customType", &R::customType),                  //
+                  str("customType", &R::customType),                   //
                   twin(KIV_TWIN("timestamp"), &R::timestamp));
 
 KIV_RECORD_FIELDS(UserList,  //
                   array("users", &R::users, KIV_TWIN("userCount"), &R::userCount));
 
-KIV_RECORD_FIELDS(UserState,                      //
-                  str("userId", &R::userId),      //
+KIV_RECORD_FIELDS(UserState,                  //
+                  str("userId", &R::userId),  //
                   array("states", &R::states, KIV_TWIN("statesCount"), &R::statesCount));
 
-KIV_RECORD_FIELDS(IntervalInfo,                                //
-                  nested("joinUserList", &R::joinUserList),    //
-                  nested("leaveUserList", &R::leaveUserList),  //
+KIV_RECORD_FIELDS(IntervalInfo,                                    //
+                  nested("joinUserList", &R::joinUserList),        //
+                  nested("leaveUserList", &R::leaveUserList),      //
                   nested("timeoutUserList", &R::timeoutUserList),  //
                   array("userStateList", &R::userStateList, KIV_TWIN("userStateCount"),
                         &R::userStateCount));
 
 KIV_RECORD_FIELDS(SnapshotInfo,  //
-                  array("userStateList", &R::userStateList, KIV_TWIN("userCount"),
-                        &R::userCount));
+                  array("userStateList", &R::userStateList, KIV_TWIN("userCount"), &R::userCount));
 
-KIV_RECORD_FIELDS(PresenceEvent,                         //
-                  num("type", &R::type),                 //
-                  num("channelType", &R::channelType),   //
-                  str("channelName", &R::channelName),   //
-                  str("publisher", &R::publisher),       //
+KIV_RECORD_FIELDS(PresenceEvent,                        //
+                  num("type", &R::type),                //
+                  num("channelType", &R::channelType),  //
+                  str("channelName", &R::channelName),  //
+                  str("publisher", &R::publisher),      //
                   array("stateItems", &R::stateItems, KIV_TWIN("stateItemCount"),
-                        &R::stateItemCount),             //
-                  nested("interval", &R::interval),      //
-                  nested("snapshot", &R::snapshot),      //
+                        &R::stateItemCount),         //
+                  nested("interval", &R::interval),  //
+                  nested("snapshot", &R::snapshot),  //
                   twin(KIV_TWIN("timestamp"), &R::timestamp));
 
-KIV_RECORD_FIELDS(PublisherInfo,                               //
+KIV_RECORD_FIELDS(PublisherInfo,                                //
                   str("publisherUserId", &R::publisherUserId),  //
                   str("publisherMeta", &R::publisherMeta));
 
-KIV_RECORD_FIELDS(TopicInfo,               //
+KIV_RECORD_FIELDS(TopicInfo,                //
                   str("topic", &R::topic),  //
                   array("publishers", &R::publishers, KIV_TWIN("publisherCount"),
                         &R::publisherCount));
@@ -201,7 +200,7 @@ KIV_RECORD_FIELDS(TopicEvent,                           //
                   str("channelName", &R::channelName),  //
                   str("publisher", &R::publisher),      //
                   array("topicInfos", &R::topicInfos, KIV_TWIN("topicInfoCount"),
-                        &R::topicInfoCount),            //
+                        &R::topicInfoCount),  //
                   twin(KIV_TWIN("timestamp"), &R::timestamp));
 
 KIV_RECORD_FIELDS(LockDetail,                     //
@@ -209,10 +208,10 @@ KIV_RECORD_FIELDS(LockDetail,                     //
                   str("owner", &R::owner),        //
                   num("ttl", &R::ttl));
 
-KIV_RECORD_FIELDS(LockEvent,                            //
-                  num("channelType", &R::channelType),  //
-                  num("eventType", &R::eventType),      //
-                  str("channelName", &R::channelName),  //
+KIV_RECORD_FIELDS(LockEvent,                                                                  //
+                  num("channelType", &R::channelType),                                        //
+                  num("eventType", &R::eventType),                                            //
+                  str("channelName", &R::channelName),                                        //
                   array("lockDetailList", &R::lockDetailList, KIV_TWIN("count"), &R::count),  //
                   twin(KIV_TWIN("timestamp"), &R::timestamp));
 
@@ -231,11 +230,11 @@ KIV_RECORD_FIELDS(LinkStateEvent,                           //
                   num("operation", &R::operation),          //
                   num("reasonCode", &R::reasonCode),        //
                   str("reason", &R::reason),                //
-                  array("affectedChannels", &R::affectedChannels,
-                        KIV_TWIN("affectedChannelCount"), &R::affectedChannelCount),  //
+                  array("affectedChannels", &R::affectedChannels, KIV_TWIN("affectedChannelCount"),
+                        &R::affectedChannelCount),  //
                   array("unrestoredChannels", &R::unrestoredChannels,
                         KIV_TWIN("unrestoredChannelCount"), &R::unrestoredChannelCount),  //
-                  boolean("isResumed", &R::isResumed),  //
+                  boolean("isResumed", &R::isResumed),                                    //
                   twin(KIV_TWIN("timestamp"), &R::timestamp));
 
 KIV_RECORD_FIELDS(ChannelList,  //
@@ -244,9 +243,9 @@ KIV_RECORD_FIELDS(ChannelList,  //
 KIV_RECORD_FIELDS(AffectedResources,  //
                   nested("messageChannels", &R::messageChannels));
 
-KIV_RECORD_FIELDS(TokenEvent,                    //
-                  num("eventType", &R::eventType),  //
-                  str("reason", &R::reason),        //
+KIV_RECORD_FIELDS(TokenEvent,                                          //
+                  num("eventType", &R::eventType),                     //
+                  str("reason", &R::reason),                           //
                   nested("affectedResources", &R::affectedResources),  //
                   twin(KIV_TWIN("timestamp"), &R::timestamp));
 
