@@ -1,23 +1,30 @@
 using System;
 using System.Diagnostics;
-using System.Text;
 using System.Threading;
 using System.Threading.Tasks;
 using VelmoKiv;
 
-// Events per second delivered into C# handlers: the same run as the C host's
-// (one user, its own channel, N small publishes, clock stops at the N-th
-// message event handled).
+// Events per second delivered into C# handlers, in the scenario of the C host
+// both binding benchmarks compare with (bench/c_event_rate): one user
+// publishes N messages of B bytes as fast as it can, another, subscribed to
+// the channel, handles the message events; the log is off; the clock runs
+// from the first publish to the N-th message event handled.
+//   EventRate [N=10000] [B=64]      EventRate N calls   (call rates instead)
 int n = args.Length > 0 ? int.Parse(args[0]) : 10000;
-using var engine = new KivEngine(new KivConfig
+bool callsOnly = args.Length > 1 && args[1] == "calls";
+int size = args.Length > 1 && !callsOnly ? int.Parse(args[1]) : 64;
+KivEngine User(string userId) => new KivEngine(new KivConfig
 {
     AppId = "bench",
-    UserId = "dotnet-host-" + Environment.ProcessId,
-    LogConfig = new LogConfig { LogLevel = KivLogLevel.Error },
+    UserId = userId + "-" + Environment.ProcessId,
+    LogConfig = new LogConfig { LogLevel = KivLogLevel.None },
 });
+using var sender = User("dotnet-sender");
+using var engine = User("dotnet-receiver");
+await sender.Client.LoginAsync("t");
 await engine.Client.LoginAsync("t");
-await engine.Client.SubscribeAsync("dotnet-rate", new SubscribeOptions { WithMessage = true });
-if (args.Length > 1 && args[1] == "calls")
+await engine.Client.SubscribeAsync("bench", new SubscribeOptions { WithMessage = true });
+if (callsOnly)
 {
     var calls = Stopwatch.StartNew();
     for (int i = 0; i < n; ++i) engine.Client.GetStorage();
@@ -34,9 +41,10 @@ int seen = 0, target = 0;
 var all = new TaskCompletionSource<bool>(TaskCreationOptions.RunContinuationsAsynchronously);
 engine.MessageReceived += (s, e) =>
 {
-    if (e.Payload.Length > 0 && ++seen == target) all.TrySetResult(true);
+    if (e.Payload.Length == size && ++seen == target) all.TrySetResult(true);
 };
-var payload = Encoding.UTF8.GetBytes("small message");
+var payload = new byte[size];
+Array.Fill(payload, (byte)'x');
 var option = new PublishOptions { ChannelType = 1 };
 
 // One round of n publishes; the first is the warm-up (the JIT compiles the
@@ -48,7 +56,7 @@ async Task<(double Seconds, double Issued)> Round()
     all = new TaskCompletionSource<bool>(TaskCreationOptions.RunContinuationsAsynchronously);
     var clock = Stopwatch.StartNew();
     var published = new Task[n];
-    for (int i = 0; i < n; ++i) published[i] = engine.Client.PublishAsync("dotnet-rate", payload, option);
+    for (int i = 0; i < n; ++i) published[i] = sender.Client.PublishAsync("bench", payload, option);
     double issuedIn = clock.Elapsed.TotalSeconds;
     await all.Task.WaitAsync(TimeSpan.FromSeconds(60));
     double total = clock.Elapsed.TotalSeconds;
