@@ -9,7 +9,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD_DIR=$(cd "${1:-build}" && pwd)
 export LD_LIBRARY_PATH="$BUILD_DIR:$BUILD_DIR/loopback_sdk${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 # Without a server named, run again beside a private one.
-[ -n "${VELMO_KIV_LOOPBACK_REDIS:-}" ] || exec "$ROOT/scripts/with-redis.sh" "$0" "$BUILD_DIR"
+[ -n "${VELMO_KIV_LOOPBACK_REDIS:-}" ] || BUILD_DIR="$BUILD_DIR" exec "$ROOT/scripts/with-redis.sh" "$0" "$BUILD_DIR"
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
