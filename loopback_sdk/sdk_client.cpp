@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <new>
+#include <utility>
 
 #include "loopback_sdk/client_parameters.h"
 #include "loopback_sdk/ids.h"
@@ -18,20 +19,31 @@ using sdk::IKivEventHandler;
 
 namespace {
 
-// The clients' timer (reconnection after an injected drop), its thread
-// running while a client lives. Never destroyed: a host may still hold
-// clients at exit.
-Scheduler& clientTimer() {
-  static auto* timer = new Scheduler();
-  return *timer;
-}
+// The clients' timer (reconnection after an injected drop): it exists, with
+// its thread, while a client lives, and goes with the last one, so nothing of
+// it outlives an unloaded library. Reconnections still pending then are for
+// released clients, which they would skip anyway.
+std::mutex g_timerMutex;
+Scheduler* g_timer = nullptr;
+uint64_t g_timerUsers = 0;
 
 void clientTimerUsers(int change) {
-  static std::mutex mutex;
-  static uint64_t users = 0;
-  std::lock_guard<std::mutex> lock(mutex);
-  if (change > 0 && ++users == 1) clientTimer().start();
-  if (change < 0 && users > 0 && --users == 0) clientTimer().stop();
+  Scheduler* finished = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(g_timerMutex);
+    if (change > 0 && ++g_timerUsers == 1) {
+      g_timer = new Scheduler();
+      g_timer->start();
+    }
+    if (change < 0 && g_timerUsers > 0 && --g_timerUsers == 0) std::swap(finished, g_timer);
+  }
+  // Joined outside the lock: a task on its thread may be scheduling another.
+  delete finished;
+}
+
+void clientTimerAfter(std::chrono::milliseconds delay, Scheduler::Task task) {
+  std::lock_guard<std::mutex> lock(g_timerMutex);
+  if (g_timer) g_timer->after(delay, std::move(task));
 }
 
 }  // namespace
@@ -197,17 +209,17 @@ int SdkClient::applyParameters(const ClientParameters& parsed) {
 }
 
 void SdkClient::reconnectAfter(uint32_t delayMs, uint64_t session) {
-  clientTimer().after(std::chrono::milliseconds(delayMs),
-                      [reachable = std::weak_ptr<Reachable>(reachable_), session] {
-                        const std::shared_ptr<Reachable> alive = reachable.lock();
-                        if (!alive) return;
-                        std::lock_guard<std::mutex> lock(alive->mutex);
-                        try {
-                          if (alive->backend) alive->backend->relinkAfterDrop(session);
-                        } catch (...) {
-                          // The link stays down; the client may log in again.
-                        }
-                      });
+  clientTimerAfter(std::chrono::milliseconds(delayMs),
+                   [reachable = std::weak_ptr<Reachable>(reachable_), session] {
+                     const std::shared_ptr<Reachable> alive = reachable.lock();
+                     if (!alive) return;
+                     std::lock_guard<std::mutex> lock(alive->mutex);
+                     try {
+                       if (alive->backend) alive->backend->relinkAfterDrop(session);
+                     } catch (...) {
+                       // The link stays down; the client may log in again.
+                     }
+                   });
 }
 
 }  // namespace loopback

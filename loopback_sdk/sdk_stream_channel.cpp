@@ -1,5 +1,6 @@
 #include "loopback_sdk/sdk_stream_channel.h"
 
+#include <set>
 #include <utility>
 
 #include "loopback_sdk/ids.h"
@@ -11,6 +12,23 @@ namespace kiv {
 namespace loopback {
 
 using sdk::IKivEventHandler;
+
+namespace {
+
+// Channels the host still holds after their client went. A host may release
+// them whenever it likes; those it never releases are freed with the library,
+// when no host can reach them any more.
+struct OrphanChannels {
+  std::mutex mutex;
+  std::set<SdkStreamChannel*> channels;
+  ~OrphanChannels() {
+    for (SdkStreamChannel* channel : channels) delete channel;
+  }
+};
+
+OrphanChannels g_orphans;
+
+}  // namespace
 
 SdkStreamChannel::SdkStreamChannel(std::shared_ptr<StreamChannelLink> link, std::string name,
                                    IKivEventHandler* handler)
@@ -185,8 +203,13 @@ int SdkStreamChannel::release() {
       link_->requests->backend().streamChannelReleased(name_);
       link_->channels->forget(name_);
     }
+    link_->channel = nullptr;
   } catch (...) {
     return kFailure;
+  }
+  {
+    std::lock_guard<std::mutex> lock(g_orphans.mutex);
+    g_orphans.channels.erase(this);
   }
   if (clientGoneReplies_ && clientGoneReplies_->onOwnThread()) {
     // Released from inside one of its own results: that thread cannot join
@@ -213,6 +236,7 @@ sdk::IStreamChannel* SdkStreamChannels::create(FaceRequests& requests, const cha
       link->requests = &requests;
       link->channels = this;
       auto channel = std::make_unique<SdkStreamChannel>(link, name, handler);
+      link->channel = channel.get();
       channels_.emplace(name, std::move(link));
       created = channel.release();
     }
@@ -239,6 +263,10 @@ void SdkStreamChannels::orphanAll() {
     std::lock_guard<std::mutex> lock(entry.second->mutex);
     entry.second->requests = nullptr;
     entry.second->channels = nullptr;
+    if (SdkStreamChannel* channel = entry.second->channel) {
+      std::lock_guard<std::mutex> orphansLock(g_orphans.mutex);
+      g_orphans.channels.insert(channel);
+    }
   }
 }
 

@@ -20,12 +20,14 @@ namespace kiv {
 namespace loopback {
 
 class SdkStreamChannels;
+class SdkStreamChannel;
 
 // What a channel and its client's registry share: the client while it lives.
 struct StreamChannelLink {
   std::mutex mutex;                       // held for the whole of each request
   FaceRequests* requests = nullptr;       // null once the client was released
   SdkStreamChannels* channels = nullptr;  // the client's registry, valid with requests
+  SdkStreamChannel* channel = nullptr;    // the object the host holds
 };
 
 class SdkStreamChannel final : public sdk::IStreamChannel {

@@ -14,7 +14,9 @@ using KivExports = HostKitExports;
 class LibraryLoader {
  public:
   LibraryLoader() = default;
-  ~LibraryLoader() { host_kit_close(&library_); }
+  // The library stays loaded until the process ends, as it always has for the
+  // shell: unloading it at exit would tear down what its threads may still use.
+  ~LibraryLoader() = default;
   LibraryLoader(const LibraryLoader&) = delete;
   LibraryLoader& operator=(const LibraryLoader&) = delete;
 
