@@ -81,6 +81,17 @@ std::string utf8ToFileNameCodePage(const std::string& utf8) {
 
 std::string processIdText() { return std::to_string(GetCurrentProcessId()); }
 
+std::string environmentText(const char* name) {
+  char small[64];
+  DWORD needed = GetEnvironmentVariableA(name, small, sizeof small);
+  if (needed == 0) return std::string();
+  if (needed < sizeof small) return std::string(small, needed);
+  std::string text(needed, '\0');
+  needed = GetEnvironmentVariableA(name, text.data(), needed);
+  text.resize(needed < text.size() ? needed : 0);
+  return text;
+}
+
 #else  // the same layout from the XDG state folder and /proc
 
 namespace {
@@ -131,6 +142,11 @@ std::string defaultLogDirectory() {
 std::string utf8ToFileNameCodePage(const std::string& utf8) { return utf8; }
 
 std::string processIdText() { return std::to_string(::getpid()); }
+
+std::string environmentText(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
 
 #endif
 

@@ -27,6 +27,11 @@ std::string utf8ToFileNameCodePage(const std::string& utf8);
 // The decimal id of the current process.
 std::string processIdText();
 
+// An environment variable of the process as it is now (on Windows read from
+// the process's own block, which a host may change after the C runtime took
+// its copy); empty when unset.
+std::string environmentText(const char* name);
+
 }  // namespace kiv
 }  // namespace quon
 }  // namespace velmo

@@ -29,12 +29,24 @@ constexpr char kLineEnding[] = "\r\n";
 constexpr size_t kRotatedFiles = 3;
 constexpr std::chrono::milliseconds kFlushPeriod{2000};
 constexpr int64_t kDebugFilterBits = 0x80f;
+constexpr char kConsoleVariable[] = "VELMO_KIV_LIBRARY_OUTPUT";
 
 // The logger that log calls read. Never destroyed, like the QuonLogger
 // itself: unload hooks may run after the library's static destructors.
 std::shared_ptr<spdlog::logger>& publishedLogger() {
   static auto* const slot = new std::shared_ptr<spdlog::logger>();
   return *slot;
+}
+
+// The console half of the log: standard output, unless the host's
+// environment asks for "stderr" or "none". Read at every rebuild, the first
+// at load included, so a host whose standard output is data (a pipe of JSON
+// lines) can keep the library's lines off it without losing the file.
+spdlog::sink_ptr consoleSink() {
+  const std::string where = environmentText(kConsoleVariable);
+  if (where == "none") return nullptr;
+  if (where == "stderr") return std::make_shared<spdlog::sinks::stderr_sink_mt>();
+  return std::make_shared<spdlog::sinks::stdout_sink_mt>();
 }
 
 }  // namespace
@@ -165,7 +177,9 @@ void QuonLogger::rebuildLocked() {
   try {
     std::vector<spdlog::sink_ptr> sinks;
     std::string fileError;
-    if (level_ != kLevelOff) sinks.push_back(std::make_shared<spdlog::sinks::stdout_sink_mt>());
+    if (level_ != kLevelOff) {
+      if (auto console = consoleSink()) sinks.push_back(std::move(console));
+    }
     if (level_ != kLevelOff && !filePath_.empty()) {
       fileError = fileSink_->reopen(filePath_, maxFileSize_, kRotatedFiles);
       // Without the file the log goes on; the error line below names it.

@@ -182,6 +182,40 @@ TEST_F(LoggerFileTest, NoUsableFolderAtAllLogsWithoutAFile) {
 }
 #endif
 
+// The host's environment picks the console half of the log; the file keeps
+// every line whatever it picks.
+TEST_F(LoggerFileTest, EnvironmentSendsTheConsoleLinesWhereTheHostAsks) {
+  struct Case {
+    const char* output;
+    bool onStdout;
+    bool onStderr;
+  };
+  const Case cases[] = {
+      {"", true, false}, {"stdout", true, false}, {"stderr", false, true}, {"none", false, false}};
+  const auto setOutput = [](const char* value) {
+#if defined(_WIN32)
+    ::_putenv_s("VELMO_KIV_LIBRARY_OUTPUT", value);
+#else
+    ::setenv("VELMO_KIV_LIBRARY_OUTPUT", value, 1);
+#endif
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    setOutput(c.output);
+    const std::string probe = std::string("console probe ") + c.output;
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    logger().setLogDirectory(dir_);  // rebuilds, reading the environment
+    QUON_LOG_WARN("{}", probe);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(out.find(probe) != std::string::npos, c.onStdout) << out;
+    EXPECT_EQ(err.find(probe) != std::string::npos, c.onStderr) << err;
+    EXPECT_EQ(count(probe), 1u);
+  }
+  setOutput("");
+}
+
 TEST_F(LoggerFileTest, MaximumSizeThatWrapsToZeroChangesNothing) {
   const std::shared_ptr<spdlog::logger> before = QuonLogger::current();
   const uint32_t wrapped = 4194304u * 1024u;

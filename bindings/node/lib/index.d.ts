@@ -56,10 +56,31 @@ export class Engine extends EventEmitter<KivEngineEvents> {
 export function version(): { version: string; build: number };
 /**
  * Where the library's console log lines go, for the whole process: 'none' (the
- * default), 'stderr' or 'stdout'. The log file is written either way. False
- * where they cannot be moved (they then stay on standard output).
+ * default), 'stderr' or 'stdout'. The log file is written either way. Applies
+ * from the library's load when called before the first engine, else from the
+ * library's next log reset (such as the next `client.create`). Returns true.
  */
 export function setLibraryOutput(where: 'none' | 'stderr' | 'stdout'): boolean;
+/**
+ * `events.once` for an engine, typed by event name: resolves with the event's
+ * arguments (`const [event] = await once(engine, 'onLoginResult')`); rejects
+ * if the engine emits 'error' first. The same function as Node's.
+ */
+export function once<K extends keyof KivEngineEvents>(
+  engine: Engine,
+  eventName: K,
+  options?: { signal?: AbortSignal },
+): Promise<KivEngineEvents[K]>;
+/**
+ * `events.on` for an engine, typed by event name: an async iterator over the
+ * event's arguments (`for await (const [event] of on(engine, 'onMessageEvent'))`).
+ * The same function as Node's.
+ */
+export function on<K extends keyof KivEngineEvents>(
+  engine: Engine,
+  eventName: K,
+  options?: { signal?: AbortSignal },
+): AsyncIterableIterator<KivEngineEvents[K]>;
 /** The most bytes of events this thread's queue holds; past it, events other than request outcomes are dropped. */
 export function setEventQueueLimit(bytes: number): void;
 /** 64 MiB. */

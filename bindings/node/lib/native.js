@@ -9,19 +9,14 @@ const koffi = require('koffi');
 
 const LIBRARY_ENV = 'VELMO_KIV_LIBRARY';
 const QUEUE_ENV = 'VELMO_KIV_NODE_QUEUE';
-const OUTPUT_LIBRARY_ENV = 'VELMO_KIV_NODE_OUTPUT';
 const OUTPUT_ENV = 'VELMO_KIV_LIBRARY_OUTPUT';
-const OUTPUTS = { default: -1, none: 0, stderr: 1, stdout: 2 };
+const OUTPUTS = ['none', 'stderr', 'stdout'];
 const SDK_FILE = /^(lib)?velmo_kiv_sdk\.(dll|so\.\d+|dylib)$/;
 
 const FILE_NAMES = {
-  win32: { library: 'VelmoKivWrapper.dll', queue: 'VelmoKivNodeQueue.dll', output: 'VelmoKivNodeOutput.dll' },
-  darwin: {
-    library: 'libVelmoKivWrapper.dylib',
-    queue: 'libVelmoKivNodeQueue.dylib',
-    output: 'libVelmoKivNodeOutput.dylib',
-  },
-  default: { library: 'libVelmoKivWrapper.so', queue: 'libVelmoKivNodeQueue.so', output: 'libVelmoKivNodeOutput.so' },
+  win32: { library: 'VelmoKivWrapper.dll', queue: 'VelmoKivNodeQueue.dll' },
+  darwin: { library: 'libVelmoKivWrapper.dylib', queue: 'libVelmoKivNodeQueue.dylib' },
+  default: { library: 'libVelmoKivWrapper.so', queue: 'libVelmoKivNodeQueue.so' },
 };
 
 function prebuildFolder() {
@@ -41,22 +36,21 @@ function locate(envName, which) {
 }
 
 let loaded = null;
-let libraryOutput = null;
+let setEnvironment = null;
 
-// The library that moves the wrapper's console lines, loaded before the
-// wrapper; where the package has none (it can only move them with glibc),
-// they stay where the wrapper writes them.
-function outputControl() {
-  if (libraryOutput) return libraryOutput;
-  let file = process.env[OUTPUT_LIBRARY_ENV];
-  if (!file) {
-    const names = FILE_NAMES[process.platform] || FILE_NAMES.default;
-    file = path.join(prebuildFolder(), names.output);
+// Sets a variable in the process's own environment, which the library reads
+// (a worker thread's process.env is a copy that never reaches it).
+function setProcessEnvironment(name, value) {
+  if (!setEnvironment) {
+    setEnvironment =
+      process.platform === 'win32'
+        ? koffi.load('kernel32.dll').func('int __stdcall SetEnvironmentVariableA(const char *name, const char *value)')
+        : koffi
+            .load(process.platform === 'darwin' ? 'libc.dylib' : 'libc.so.6')
+            .func('int setenv(const char *name, const char *value, int overwrite)');
   }
-  libraryOutput = fs.existsSync(file)
-    ? koffi.load(file).func('int32_t kiv_node_library_output(int32_t where)')
-    : () => 0;
-  return libraryOutput;
+  if (process.platform === 'win32') setEnvironment(name, value);
+  else setEnvironment(name, value, 1);
 }
 
 // Loads both libraries once per thread (koffi keeps one handle per path).
@@ -76,8 +70,8 @@ function load() {
   const folder = path.dirname(path.resolve(libraryPath));
   const sdk = fs.readdirSync(folder).find((f) => SDK_FILE.test(f));
   // The library's console lines stay off the host's standard output unless
-  // the host asks for them; the log file is written either way.
-  outputControl()(OUTPUTS[process.env[OUTPUT_ENV] || 'default'] ?? OUTPUTS.default);
+  // the host asked for them; the log file is written either way.
+  if (!OUTPUTS.includes(process.env[OUTPUT_ENV])) setProcessEnvironment(OUTPUT_ENV, 'none');
   if (sdk) koffi.load(path.join(folder, sdk));
   const library = koffi.load(libraryPath);
   const queue = koffi.load(queuePath);
@@ -118,13 +112,15 @@ function load() {
 // environment stops aborts the process.
 const ASYNC_SAFE_AT_TEARDOWN = Number(String(koffi.version).split('.')[0]) >= 3;
 
-// Where the library's console log lines go, for the whole process:
-// 'none', 'stderr' or 'stdout'. False where they cannot be moved.
+// Where the library's console log lines go, for the whole process: 'none',
+// 'stderr' or 'stdout'. The library reads the choice when it loads and each
+// time it resets its log (such as at the next "KivClient_create").
 function setLibraryOutput(where) {
-  if (!Object.hasOwn(OUTPUTS, where) || where === 'default') {
+  if (!OUTPUTS.includes(where)) {
     throw new TypeError("the library's output is 'none', 'stderr' or 'stdout'");
   }
-  return outputControl()(OUTPUTS[where]) === 1;
+  setProcessEnvironment(OUTPUT_ENV, where);
+  return true;
 }
 
 module.exports = { load, setLibraryOutput, LIBRARY_ENV, QUEUE_ENV, koffi, ASYNC_SAFE_AT_TEARDOWN };

@@ -39,7 +39,7 @@ console.log(JSON.stringify({ errors: [KivStateError.name, KivParamsError.name] }
 engine.close();
 process.exitCode = event.body.errorCode === 0 ? 0 : 1;
 EOF_APP
-output=$(env -u VELMO_KIV_LIBRARY -u VELMO_KIV_NODE_QUEUE -u VELMO_KIV_NODE_OUTPUT -u VELMO_KIV_LIBRARY_OUTPUT \
+output=$(env -u VELMO_KIV_LIBRARY -u VELMO_KIV_NODE_QUEUE -u VELMO_KIV_LIBRARY_OUTPUT \
   XDG_STATE_HOME="$work/state" node app.mjs)
 echo "$output" | node -e "
   const lines = require('fs').readFileSync(0, 'utf8').trim().split('\\n');

@@ -23,11 +23,8 @@ rm -rf "$PACKAGE/prebuilds"
 # The SDK under its soname, the name the wrapper asks for.
 sdk=$(readlink -f "$LINUX_BUILD/loopback_sdk/libvelmo_kiv_sdk.so")
 soname=$(objdump -p "$sdk" | awk '/SONAME/ {print $2}')
-stage linux-x64 "$LINUX_BUILD/libVelmoKivWrapper.so" "$LINUX_BUILD/bindings/node/libVelmoKivNodeQueue.so" \
-  "$LINUX_BUILD/bindings/node/libVelmoKivNodeOutput.so"
+stage linux-x64 "$LINUX_BUILD/libVelmoKivWrapper.so" "$LINUX_BUILD/bindings/node/libVelmoKivNodeQueue.so"
 cp -L "$sdk" "$PACKAGE/prebuilds/linux-x64/$soname"
-# (Windows has no output library: there the library's console lines cannot be
-# moved and stay on standard output.)
 if [ -n "$WINDOWS_BUILD" ]; then
   # The Windows build puts every DLL and program into bin/.
   stage win32-ia32 "$WINDOWS_BUILD/bin/VelmoKivWrapper.dll" "$WINDOWS_BUILD/bin/velmo_kiv_sdk.dll" \

@@ -9,6 +9,8 @@ import {
   setLibraryOutput,
   setEventQueueLimit,
   DEFAULT_EVENT_QUEUE_LIMIT,
+  once,
+  on,
   apis,
   events,
   codes,
@@ -23,7 +25,7 @@ import {
 const require = createRequire(import.meta.url);
 
 test('every export of the package is a named ES-module export', { timeout: 30000 }, () => {
-  const named = { Engine, version, setLibraryOutput, setEventQueueLimit, DEFAULT_EVENT_QUEUE_LIMIT, apis, events, codes,
+  const named = { Engine, version, setLibraryOutput, setEventQueueLimit, DEFAULT_EVENT_QUEUE_LIMIT, once, on, apis, events, codes,
     KivError, KivCallError, KivParamsError, KivRequestError, KivResultCutError, KivStateError };
   const commonjs = require('../lib/index.js');
   // Nothing the CommonJS module exports is missing from the static names.

@@ -1,6 +1,6 @@
 // Compiled with tsc --noEmit by types.test.js: the declarations type a host's
 // use of the package, and reject what the library would refuse.
-import { Engine, KivEvent, KivParamsError, KivRequestError, setEventQueueLimit, setLibraryOutput } from '..';
+import { Engine, KivEvent, KivParamsError, KivRequestError, on, once, setEventQueueLimit, setLibraryOutput } from '..';
 
 async function host(engine: Engine): Promise<string> {
   engine.client.create({ config: { appId: 'a', userId: 'u' } });
@@ -38,6 +38,19 @@ async function host(engine: Engine): Promise<string> {
   engine.on('onMessageEvent', (event) => event.body.event.message);
   // @ts-expect-error not an event of an engine
   engine.on('onNoSuchEvent', () => {});
+  // events.once / events.on through the package, typed by event name.
+  const [dropped] = await once(engine, 'eventsDropped');
+  const total: number = dropped.total;
+  void total;
+  for await (const [message] of on(engine, 'onMessageEvent')) {
+    const payload: Buffer = message.payloads[0];
+    void payload;
+    break;
+  }
+  // @ts-expect-error not an event of an engine
+  await once(engine, 'onNoSuchEvent');
+  // @ts-expect-error a login result's body has no event record
+  void (await once(engine, 'onLoginResult'))[0].body.event;
   setEventQueueLimit(1 << 20);
   const moved: boolean = setLibraryOutput('stderr');
   void moved;

@@ -15,6 +15,7 @@ namespace VelmoKiv.Native
     internal static class NativeLibraryLoader
     {
         internal const string PathVariable = "VELMO_KIV_LIBRARY";
+        internal const string OutputVariable = "VELMO_KIV_LIBRARY_OUTPUT";
         internal static readonly object Gate = new object();
         private static bool installed;
 
@@ -33,6 +34,7 @@ namespace VelmoKiv.Native
             {
                 if (installed) return;
                 installed = true;
+                KeepLibraryOffStandardOutput();
 #if NET
                 NativeLibrary.SetDllImportResolver(typeof(NativeLibraryLoader).Assembly, Resolve);
 #else
@@ -40,6 +42,34 @@ namespace VelmoKiv.Native
 #endif
             }
         }
+
+        /// <summary>
+        /// The library writes its log lines to standard output as well as to
+        /// its file unless VELMO_KIV_LIBRARY_OUTPUT says "stderr" or "none";
+        /// it reads the process's own environment, which on Unix
+        /// <see cref="Environment.SetEnvironmentVariable(string, string)"/>
+        /// does not reach. The host's choice is passed on; without one the
+        /// lines stay off the host's output ("none"), before the first is written.
+        /// </summary>
+        private static void KeepLibraryOffStandardOutput()
+        {
+            var chosen = Environment.GetEnvironmentVariable(OutputVariable);
+            var value = chosen == "stdout" || chosen == "stderr" || chosen == "none" ? chosen : "none";
+            try
+            {
+                if (RuntimeInformation.IsOSPlatform(OSPlatform.Windows))
+                    Environment.SetEnvironmentVariable(OutputVariable, value);
+                else
+                    SetEnvironmentUnix(OutputVariable, value, 1);
+            }
+            catch (Exception e) when (e is DllNotFoundException || e is EntryPointNotFoundException)
+            {
+                // A C library without setenv: the lines stay where the library writes them.
+            }
+        }
+
+        [DllImport("libc", EntryPoint = "setenv", CallingConvention = CallingConvention.Cdecl)]
+        private static extern int SetEnvironmentUnix(string name, string value, int overwrite);
 
         internal static string? OverridePath()
         {

@@ -1,4 +1,5 @@
 using System;
+using System.Linq;
 using System.Text;
 using System.Threading.Tasks;
 using Xunit;
@@ -75,16 +76,20 @@ namespace VelmoKiv.Tests
             Assert.Equal(current, KivLibrary.Path);
         }
 
-        [Fact]
-        public async Task TheDefaultConfigurationPrintsNothing()
+        [Theory]
+        [InlineData(null, false)]
+        [InlineData("none", false)]
+        [InlineData("stdout", true)]
+        public async Task TheLibraryPrintsOnStandardOutputOnlyWhenTheHostAsks(string libraryOutput, bool printed)
         {
             Assert.Equal(KivLogLevel.Error, new LogConfig().LogLevel);
-            // Calls, events and disposal of engines made with the default configuration.
-            var (code, output) = await LifetimeTests.RunChildAsync("quiet");
+            // Load, calls, events and disposal with the default configuration.
+            var (code, output) = await LifetimeTests.RunChildAsync("quiet", libraryOutput);
             Assert.Equal(0, code);
-            const string marker = "first engine made";
-            Assert.Contains(marker, output);
-            Assert.Equal("quiet child done", output.Substring(output.IndexOf(marker) + marker.Length).Trim());
+            var lines = output.Split('\n', StringSplitOptions.RemoveEmptyEntries).Select(l => l.Trim()).ToArray();
+            bool libraryLines = lines.Any(l => l.Contains("quon version:"));
+            Assert.Equal(printed, libraryLines);
+            if (!printed) Assert.Equal(new[] { "first engine made", "quiet child done" }, lines);
         }
     }
 }

@@ -104,7 +104,7 @@ namespace VelmoKiv.Tests
         }
 
         /// <summary>The child process in one of its modes: its exit code and standard output.</summary>
-        internal static async Task<(int Code, string Output)> RunChildAsync(string mode)
+        internal static async Task<(int Code, string Output)> RunChildAsync(string mode, string libraryOutput = null)
         {
             var start = new ProcessStartInfo("dotnet", "\"" + Metadata("ExitChild") + "\" " + mode)
             {
@@ -114,6 +114,7 @@ namespace VelmoKiv.Tests
             };
             if (Environment.GetEnvironmentVariable("VELMO_KIV_LIBRARY") == null)
                 start.Environment["VELMO_KIV_LIBRARY"] = KivLibrary.Path;
+            start.Environment["VELMO_KIV_LIBRARY_OUTPUT"] = libraryOutput;
             using var child = Process.Start(start);
             var output = child.StandardOutput.ReadToEndAsync();
             _ = child.StandardError.ReadToEndAsync();
