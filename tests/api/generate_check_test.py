@@ -11,9 +11,10 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 
 
 def marked_generated():
-    """The description and every file under bindings/ whose opening says it is
-    generated, with its contents: found without asking the generator."""
-    paths = ["api/velmo-kiv-api.json"]
+    """The description, the reference page and every file under bindings/ whose
+    opening says it is generated, with its contents: found without asking the
+    generator."""
+    paths = ["api/velmo-kiv-api.json", "docs/api-reference.md"]
     for folder, subfolders, files in os.walk(os.path.join(ROOT, "bindings")):
         subfolders[:] = [d for d in subfolders if d not in ("node_modules", "bin", "obj")]
         paths += [os.path.relpath(os.path.join(folder, name), ROOT) for name in files]
