@@ -357,6 +357,8 @@ def call_docs(api, params, d):
                      'cancelled.</exception>')
     else:
         lines.append(pad + '<exception cref="KivException">The library or the SDK answered a failure.</exception>')
+        lines.append(pad + '<exception cref="KivResultTruncatedException">The result was cut at the library\'s result '
+                     'buffer.</exception>')
     return lines
 
 

@@ -69,6 +69,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void CreateStreamChannel(string channelName)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivClient_createStreamChannel_ae3d0cf needs \"channelName\"");
@@ -86,6 +87,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public string GetChannelName(string channelName)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_getChannelName needs \"channelName\"");
@@ -254,6 +256,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void Release(string channelName)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_release needs \"channelName\"");
@@ -295,6 +298,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetParameters(string channelName, string parameters)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_setParameters_3a2037f needs \"channelName\"");
@@ -376,6 +380,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void GetLock()
         {
             var w = new JsonWriter().BeginObject();
@@ -387,6 +392,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void GetPresence()
         {
             var w = new JsonWriter().BeginObject();
@@ -398,6 +404,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void GetStorage()
         {
             var w = new JsonWriter().BeginObject();
@@ -472,6 +479,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void Release()
         {
             var w = new JsonWriter().BeginObject();
@@ -504,6 +512,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetAppType(int appType)
         {
             var w = new JsonWriter().BeginObject();
@@ -519,6 +528,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetLogFile(string filePath)
         {
             if (filePath == null) throw new ArgumentNullException("filePath", "KivClient_setLogFile needs \"filePath\"");
@@ -534,6 +544,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetLogFileSize(uint fileSizeInKBytes)
         {
             var w = new JsonWriter().BeginObject();
@@ -548,6 +559,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetLogLevel(KivLogLevel level)
         {
             var w = new JsonWriter().BeginObject();
@@ -563,6 +575,7 @@ namespace VelmoKiv
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetParameters(string parameters)
         {
             if (parameters == null) throw new ArgumentNullException("parameters", "KivClient_setParameters_3a2037f needs \"parameters\"");
