@@ -42,7 +42,8 @@ inline const std::vector<TextLine> kApiTexts = {
     {"KivClient_getPresence",
      "Answered by the library with code 4 and no result: presence calls need no handle."},
     {"KivClient_createStreamChannel_ae3d0cf",
-     "Creates a stream channel object, which the stream-channel calls then name."},
+     "Creates a stream channel object, which the stream-channel calls then name; the "
+     "stream-channel module answers it."},
     {"StreamChannel_join_2090a6b", "Joins the stream channel."},
     {"StreamChannel_leave_90386a9", "Leaves the stream channel."},
     {"StreamChannel_getChannelName", "Answers the stream channel's name."},

@@ -1305,7 +1305,7 @@ export interface StreamChannelUnsubscribeTopicParams {
 
 /** The APIs answered by the "StreamChannel" module. */
 export interface StreamChannelModule {
-  /** Creates a stream channel object, which the stream-channel calls then name: "KivClient_createStreamChannel_ae3d0cf". Answers at once. */
+  /** Creates a stream channel object, which the stream-channel calls then name; the stream-channel module answers it: "KivClient_createStreamChannel_ae3d0cf". Answers at once. */
   createStreamChannel(params: StreamChannelCreateStreamChannelParams): { result: number; errorCode: number; };
   /** Answers the stream channel's name: "StreamChannel_getChannelName". Answers at once. */
   getChannelName(params: StreamChannelGetChannelNameParams): { result: string; };

@@ -17,7 +17,7 @@ UNKNOWN_API: Final = -1009  # the module does not know the API name
 class Api:
     """Every API name that CallQuonKivApi answers."""
 
-    #: Creates a stream channel object, which the stream-channel calls then name.
+    #: Creates a stream channel object, which the stream-channel calls then name; the stream-channel module answers it.
     KIV_CLIENT_CREATE_STREAM_CHANNEL: Final = "KivClient_createStreamChannel_ae3d0cf"
     #: Creates the engine's SDK client from a configuration; the call's buffer is the event sink.
     KIV_CLIENT_CREATE: Final = "KivClient_create"

@@ -63,7 +63,7 @@ namespace VelmoKiv
 
         internal StreamChannelApi(KivEngine engine) { this.engine = engine; }
 
-        /// <summary>Creates a stream channel object, which the stream-channel calls then name. "KivClient_createStreamChannel_ae3d0cf" (sync; success code 0).</summary>
+        /// <summary>Creates a stream channel object, which the stream-channel calls then name; the stream-channel module answers it. "KivClient_createStreamChannel_ae3d0cf" (sync; success code 0).</summary>
         /// <param name="channelName">The channel's name ("channelName", string).</param>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
