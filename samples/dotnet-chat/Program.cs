@@ -5,7 +5,7 @@ using VelmoKiv;
 
 // Alice and Bob log in, subscribe to one channel, see each other arrive and
 // exchange a few lines. Every call is awaited; events print as they arrive.
-const int MessageChannel = 1;  // the loopback SDK's message channels
+const ChannelType MessageChannel = ChannelType.Message;  // the loopback SDK's message channels
 string channel = "dotnet-chat-" + Guid.NewGuid().ToString("N").Substring(0, 6);
 
 using var alice = Join("alice");

@@ -11,7 +11,7 @@ using VelmoKiv;
 // (tests/dotnet_windows/run.sh): two users, an exact binary payload, one call
 // of each module with its result event, disposal, then an exit with engines
 // still open. The argument is the process architecture it must run as.
-const int MessageChannel = 1;  // the stand-in's message channels
+const ChannelType MessageChannel = ChannelType.Message;  // the stand-in's message channels
 Console.OutputEncoding = Encoding.UTF8;  // not the console's code page
 Console.WriteLine($"started: {RuntimeInformation.ProcessArchitecture} process on {RuntimeInformation.OSDescription}");
 int failures = 0;

@@ -4,9 +4,11 @@
 //
 //   api_description [output-file]
 //
+// Each API, key, event and record field carries its line of api_texts.h.
+//
 // Exits non-zero when the tables do not fit together (a record or result
-// event that cannot be found), so the build step fails rather than writes a
-// description that lies.
+// event that cannot be found, a line missing or naming nothing), so the build step fails rather
+// than writes a description that lies.
 #include <cctype>
 #include <cstdio>
 #include <fstream>
@@ -27,6 +29,7 @@
 #include "src/kiv/src/impl/IStreamChannel_Manager.h"
 #include "src/kiv/src/quon_kiv_api_engine.h"
 #include "tools/api_description/record_descriptions.h"
+#include "tools/api_description/text_annotations.h"
 
 namespace {
 
@@ -297,6 +300,7 @@ int main(int argc, char** argv) {
   d["records"] = records();
   d["events"] = eventList();
   checkRecordsNamed(d);
+  describe::TextAnnotator(describe::standardTexts(), problems).annotate(d);
   if (!problems.empty()) {
     for (const std::string& p : problems) std::cerr << "api_description: " << p << "\n";
     return 1;

@@ -36,6 +36,11 @@ class Api:
         return [k for k in self.key_list if k.get("countOf")]
 
 
+def text(entry, fallback=""):
+    """An entry's one line of description, without its closing full stop."""
+    return (entry.get("description") or fallback).rstrip(".")
+
+
 class Description:
     def __init__(self, data):
         self.data = data
@@ -47,6 +52,8 @@ class Description:
         self.record_by_name = {r["name"]: r for r in self.records}
         self.events = data["events"]
         self.event_by_name = {e["name"]: e for e in self.events}
+        self.enumerations = data.get("enumerations", [])
+        self.enumeration_by_name = {e["name"]: e for e in self.enumerations}
 
     def modules(self):
         """Module names in the order the description lists their calls."""

@@ -16,9 +16,11 @@ import api_model
 import dotnet_binding
 import node_binding
 import python_names
+import reference_doc
 
-# One module per language, each answering generated_files(description) with {path: text}.
-LANGUAGES = (dotnet_binding, node_binding, python_names)
+# One module per language (and the reference page), each answering
+# generated_files(description) with {path: text}.
+LANGUAGES = (dotnet_binding, node_binding, python_names, reference_doc)
 
 
 def read_text(path):

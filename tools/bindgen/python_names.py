@@ -44,6 +44,11 @@ def unique(entries, name_of, full_name):
     return named
 
 
+def doc_comment(entry):
+    """The entry's line as an attribute doc comment, which documentation tools read."""
+    return ["    #: " + entry["description"]] if entry.get("description") else []
+
+
 def render(description):
     out = [
         '"""API names, event names and codes of %s %s.' % (description.library,
@@ -60,9 +65,11 @@ def render(description):
         out.append("%s: Final = %d  # %s" % (constant(code["name"]), code["code"], code["meaning"]))
     out += ["", "", "class Api:", '    """Every API name that CallQuonKivApi answers."""', ""]
     for name, api in unique(description.apis, api_constant, lambda a: a.name):
+        out += doc_comment(api.__dict__)
         out.append("    %s: Final = %s" % (name, json.dumps(api.name)))
     out += ["", "", "class EventName:", '    """Every event name that reaches a sink."""', ""]
     for name, event in unique(description.events, event_constant, lambda e: e["name"]):
+        out += doc_comment(event)
         out.append("    %s: Final = %s" % (name, json.dumps(event["name"])))
     out += [
         "",

@@ -45,7 +45,7 @@ engine.MessageReceived += (s, e) =>
 };
 var payload = new byte[size];
 Array.Fill(payload, (byte)'x');
-var option = new PublishOptions { ChannelType = 1 };
+var option = new PublishOptions { ChannelType = ChannelType.Message };
 
 // One round of n publishes; the first is the warm-up (the JIT compiles the
 // call and event paths), the second is measured.

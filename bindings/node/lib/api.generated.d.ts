@@ -3,6 +3,182 @@
 
 export type KivCodeName = "ok" | "nullEngine" | "badParams" | "noModule" | "noClient" | "unknownApi";
 
+/** The type of a channel. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const ChannelType: {
+  /** No channel type. */
+  readonly None: 0;
+  /** A message channel. */
+  readonly Message: 1;
+  /** A stream channel. */
+  readonly Stream: 2;
+  /** A user's channel; user metadata events carry it. */
+  readonly User: 3;
+};
+/** The type of a channel. The values the loopback SDK knows; any other number passes unchanged. */
+export type ChannelType = (typeof ChannelType)[keyof typeof ChannelType] | (number & {});
+
+/** What a presence event reports. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const PresenceEventType: {
+  /** Every visible user, sent to a newcomer. */
+  readonly Snapshot: 1;
+  /** Who came, went or changed state since the last event. */
+  readonly Interval: 2;
+};
+/** What a presence event reports. The values the loopback SDK knows; any other number passes unchanged. */
+export type PresenceEventType = (typeof PresenceEventType)[keyof typeof PresenceEventType] | (number & {});
+
+/** What a topic event reports. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const TopicEventType: {
+  /** Every topic's publishers, sent after joining. */
+  readonly Snapshot: 1;
+  /** Another user started publishing in a topic. */
+  readonly RemoteJoin: 2;
+  /** Another user stopped publishing in a topic. */
+  readonly RemoteLeave: 3;
+};
+/** What a topic event reports. The values the loopback SDK knows; any other number passes unchanged. */
+export type TopicEventType = (typeof TopicEventType)[keyof typeof TopicEventType] | (number & {});
+
+/** What happened to the locks of a lock event. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const LockEventType: {
+  /** Every lock of the channel. */
+  readonly Snapshot: 1;
+  /** A lock was created. */
+  readonly Set: 2;
+  /** A lock was removed. */
+  readonly Removed: 3;
+  /** A lock was acquired. */
+  readonly Acquired: 4;
+  /** A lock was released. */
+  readonly Released: 5;
+  /** A lock's time to live ran out. */
+  readonly Expired: 6;
+};
+/** What happened to the locks of a lock event. The values the loopback SDK knows; any other number passes unchanged. */
+export type LockEventType = (typeof LockEventType)[keyof typeof LockEventType] | (number & {});
+
+/** Whose metadata a storage event concerns. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const StorageType: {
+  /** A user's metadata. */
+  readonly User: 1;
+  /** A channel's metadata. */
+  readonly Channel: 2;
+};
+/** Whose metadata a storage event concerns. The values the loopback SDK knows; any other number passes unchanged. */
+export type StorageType = (typeof StorageType)[keyof typeof StorageType] | (number & {});
+
+/** What happened to the metadata of a storage event. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const StorageEventType: {
+  /** The whole metadata. */
+  readonly Snapshot: 1;
+  /** Items were set. */
+  readonly Set: 2;
+  /** Items were updated. */
+  readonly Update: 3;
+  /** Items were removed. */
+  readonly Remove: 4;
+};
+/** What happened to the metadata of a storage event. The values the loopback SDK knows; any other number passes unchanged. */
+export type StorageEventType = (typeof StorageEventType)[keyof typeof StorageEventType] | (number & {});
+
+/** The state of the client's link to the service. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const LinkState: {
+  /** Not logged in. */
+  readonly Idle: 0;
+  /** Logging in. */
+  readonly Connecting: 1;
+  /** Logged in and connected. */
+  readonly Connected: 2;
+  /** The connection dropped. */
+  readonly Disconnected: 3;
+};
+/** The state of the client's link to the service. The values the loopback SDK knows; any other number passes unchanged. */
+export type LinkState = (typeof LinkState)[keyof typeof LinkState] | (number & {});
+
+/** What changed the state of the link. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const LinkOperation: {
+  /** A login. */
+  readonly Login: 1;
+  /** A logout. */
+  readonly Logout: 2;
+  /** The connection dropped. */
+  readonly ConnectionDropped: 3;
+  /** The connection came back. */
+  readonly Reconnected: 4;
+};
+/** What changed the state of the link. The values the loopback SDK knows; any other number passes unchanged. */
+export type LinkOperation = (typeof LinkOperation)[keyof typeof LinkOperation] | (number & {});
+
+/** The service a link-state event concerns. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const LinkServiceType: {
+  /** The message service. */
+  readonly Message: 1;
+};
+/** The service a link-state event concerns. The values the loopback SDK knows; any other number passes unchanged. */
+export type LinkServiceType = (typeof LinkServiceType)[keyof typeof LinkServiceType] | (number & {});
+
+/** The state of a connection, as onConnectionStateChanged reports it. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const ConnectionState: {
+  /** Not connected. */
+  readonly Disconnected: 1;
+  /** Connecting. */
+  readonly Connecting: 2;
+  /** Connected. */
+  readonly Connected: 3;
+  /** The connection dropped; the client tries again. */
+  readonly Reconnecting: 4;
+};
+/** The state of a connection, as onConnectionStateChanged reports it. The values the loopback SDK knows; any other number passes unchanged. */
+export type ConnectionState = (typeof ConnectionState)[keyof typeof ConnectionState] | (number & {});
+
+/** Why a connection changed its state. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const ConnectionStateReason: {
+  /** The login succeeded. */
+  readonly LoginSucceeded: 1;
+  /** The connection was interrupted. */
+  readonly Interrupted: 2;
+  /** The client logged out. */
+  readonly Logout: 3;
+  /** The connection came back. */
+  readonly Reconnected: 4;
+};
+/** Why a connection changed its state. The values the loopback SDK knows; any other number passes unchanged. */
+export type ConnectionStateReason = (typeof ConnectionStateReason)[keyof typeof ConnectionStateReason] | (number & {});
+
+/** What a token event reports. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const TokenEventType: {
+  /** The token expires soon. */
+  readonly WillExpire: 1;
+};
+/** What a token event reports. The values the loopback SDK knows; any other number passes unchanged. */
+export type TokenEventType = (typeof TokenEventType)[keyof typeof TokenEventType] | (number & {});
+
+/** The service whose token a renewal concerned. The values the loopback SDK knows; any other number passes unchanged. */
+export declare const ServerType: {
+  /** The client's message service. */
+  readonly Message: 1;
+  /** A stream channel's service. */
+  readonly Stream: 2;
+};
+/** The service whose token a renewal concerned. The values the loopback SDK knows; any other number passes unchanged. */
+export type ServerType = (typeof ServerType)[keyof typeof ServerType] | (number & {});
+
+/** The levels of the library's log; any other number writes information and above. The values the library knows; any other number passes unchanged. */
+export declare const KivLogLevel: {
+  /** Nothing is written, neither file nor standard output. */
+  readonly None: 0;
+  /** Information and above: calls with their parameters and results. */
+  readonly Info: 1;
+  /** Warnings and above. */
+  readonly Warn: 2;
+  /** Errors and above. */
+  readonly Error: 4;
+  /** Critical errors only. */
+  readonly Fatal: 8;
+};
+/** The levels of the library's log; any other number writes information and above. The values the library knows; any other number passes unchanged. */
+export type KivLogLevel = (typeof KivLogLevel)[keyof typeof KivLogLevel] | (number & {});
+
 /** A record as a call takes it: every field may be left to its default. */
 export type KivInput<T> = { [K in keyof T]?: T[K] extends object ? KivInput<T[K]> : T[K] };
 
@@ -13,12 +189,15 @@ export interface AffectedResources {
 
 /** The ChannelInfo record as the library writes it. */
 export interface ChannelInfo {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
 }
 
 /** The ChannelList record as the library writes it. */
 export interface ChannelList {
+  /** The channels, each with its name and type. */
   channels: string[];
   channelCount: number;
   channelCount_str: string;
@@ -49,11 +228,15 @@ export interface GetOnlineUsersOptions {
 
 /** The HistoryMessage record as the library writes it. */
 export interface HistoryMessage {
+  /** The message's type, as the SDK numbers it. */
   messageType: number;
+  /** The user who sent it. */
   publisher: string;
   messageLength: number;
   messageLength_str: string;
+  /** A type text the publisher chose. */
   customType: string;
+  /** When it happened, in milliseconds since 1970. */
   timestamp: number;
   timestamp_str: string;
 }
@@ -63,6 +246,7 @@ export interface IntervalInfo {
   joinUserList: UserList;
   leaveUserList: UserList;
   timeoutUserList: UserList;
+  /** The users, each with their state items. */
   userStateList: UserState[];
   userStateCount: number;
   userStateCount_str: string;
@@ -70,6 +254,7 @@ export interface IntervalInfo {
 
 /** The JoinChannelOptions record as the library writes it. */
 export interface JoinChannelOptions {
+  /** The token. */
   token: string;
   withMetadata: boolean;
   withPresence: boolean;
@@ -81,6 +266,7 @@ export interface JoinChannelOptions {
 export interface JoinTopicOptions {
   qos: number;
   priority: number;
+  /** The publisher's text for the topic. */
   meta: string;
   syncWithMedia: boolean;
 }
@@ -88,6 +274,7 @@ export interface JoinTopicOptions {
 /** The KivConfig record as the library writes it. */
 export interface KivConfig {
   appId: string;
+  /** The user's id. */
   userId: string;
   areaCode: number;
   protocolType: number;
@@ -105,59 +292,85 @@ export interface KivConfig {
 
 /** The LinkStateEvent record as the library writes it. */
 export interface LinkStateEvent {
-  currentState: number;
-  previousState: number;
-  serviceType: number;
-  operation: number;
-  reasonCode: number;
+  /** The link's state now. */
+  currentState: LinkState;
+  /** The link's state before. */
+  previousState: LinkState;
+  /** The service whose link it is. */
+  serviceType: LinkServiceType;
+  /** What changed the link's state. */
+  operation: LinkOperation;
+  /** Why the link changed state, as a number. */
+  reasonCode: LinkOperation;
+  /** Why the link changed state, in words. */
   reason: string;
+  /** The channels the change concerns. */
   affectedChannels: string[];
   affectedChannelCount: number;
   affectedChannelCount_str: string;
+  /** The channels the client could not return to. */
   unrestoredChannels: string[];
   unrestoredChannelCount: number;
   unrestoredChannelCount_str: string;
+  /** Whether the session was resumed without losing state. */
   isResumed: boolean;
+  /** When it happened, in milliseconds since 1970. */
   timestamp: number;
   timestamp_str: string;
 }
 
 /** The LockDetail record as the library writes it. */
 export interface LockDetail {
+  /** The lock's name. */
   lockName: string;
+  /** The user holding the lock. */
   owner: string;
+  /** The lock's time to live in seconds. */
   ttl: number;
 }
 
 /** The LockEvent record as the library writes it. */
 export interface LockEvent {
-  channelType: number;
-  eventType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** What happened. */
+  eventType: LockEventType;
+  /** The channel's name. */
   channelName: string;
+  /** The locks, each with its name, owner and time to live. */
   lockDetailList: LockDetail[];
   count: number;
   count_str: string;
+  /** When it happened, in milliseconds since 1970. */
   timestamp: number;
   timestamp_str: string;
 }
 
 /** The LogConfig record as the library writes it. */
 export interface LogConfig {
+  /** The log file's path. */
   filePath: string;
   fileSizeInKB: number;
-  level: number;
+  /** The lowest level written. */
+  level: KivLogLevel;
 }
 
 /** The MessageEvent record as the library writes it. */
 export interface MessageEvent {
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The message's type, as the SDK numbers it. */
   messageType: number;
+  /** The channel's name. */
   channelName: string;
   channelTopic: string;
   messageLength: number;
   messageLength_str: string;
+  /** The user who sent it. */
   publisher: string;
+  /** A type text the publisher chose. */
   customType: string;
+  /** When it happened, in milliseconds since 1970. */
   timestamp: number;
   timestamp_str: string;
 }
@@ -165,6 +378,7 @@ export interface MessageEvent {
 /** The Metadata record as the library writes it. */
 export interface Metadata {
   majorRevision: number;
+  /** The state items to set, each a key and a value. */
   items: MetadataItem[];
   itemCount: number;
   itemCount_str: string;
@@ -187,15 +401,20 @@ export interface MetadataOptions {
 
 /** The PresenceEvent record as the library writes it. */
 export interface PresenceEvent {
-  type: number;
-  channelType: number;
+  /** What happened. */
+  type: PresenceEventType;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The channel's name. */
   channelName: string;
+  /** The user who sent it. */
   publisher: string;
   stateItems: StateItem[];
   stateItemCount: number;
   stateItemCount_str: string;
   interval: IntervalInfo;
   snapshot: SnapshotInfo;
+  /** When it happened, in milliseconds since 1970. */
   timestamp: number;
   timestamp_str: string;
 }
@@ -209,6 +428,7 @@ export interface PresenceOptions {
 
 /** The PrivateConfig record as the library writes it. */
 export interface PrivateConfig {
+  /** The service whose link it is. */
   serviceType: number;
   accessPointHosts: string[];
   accessPointHostsCount: number;
@@ -226,9 +446,13 @@ export interface ProxyConfig {
 
 /** The PublishOptions record as the library writes it. */
 export interface PublishOptions {
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The message's type, as the SDK numbers it. */
   messageType: number;
+  /** A type text the publisher chose. */
   customType: string;
+  /** Whether the service keeps the message for history reads. */
   storeInHistory: boolean;
 }
 
@@ -240,6 +464,7 @@ export interface PublisherInfo {
 
 /** The SnapshotInfo record as the library writes it. */
 export interface SnapshotInfo {
+  /** The users, each with their state items. */
   userStateList: UserState[];
   userCount: number;
   userCount_str: string;
@@ -253,11 +478,16 @@ export interface StateItem {
 
 /** The StorageEvent record as the library writes it. */
 export interface StorageEvent {
-  channelType: number;
-  storageType: number;
-  eventType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** Whether a user's or a channel's metadata changed. */
+  storageType: StorageType;
+  /** What happened. */
+  eventType: StorageEventType;
   target: string;
+  /** The metadata: its major revision and items. */
   data: Metadata;
+  /** When it happened, in milliseconds since 1970. */
   timestamp: number;
   timestamp_str: string;
 }
@@ -273,27 +503,34 @@ export interface SubscribeOptions {
 
 /** The TokenEvent record as the library writes it. */
 export interface TokenEvent {
-  eventType: number;
+  /** What happened. */
+  eventType: TokenEventType;
   reason: string;
   affectedResources: AffectedResources;
+  /** When it happened, in milliseconds since 1970. */
   timestamp: number;
   timestamp_str: string;
 }
 
 /** The TopicEvent record as the library writes it. */
 export interface TopicEvent {
-  type: number;
+  /** What happened. */
+  type: TopicEventType;
+  /** The channel's name. */
   channelName: string;
+  /** The user who sent it. */
   publisher: string;
   topicInfos: TopicInfo[];
   topicInfoCount: number;
   topicInfoCount_str: string;
+  /** When it happened, in milliseconds since 1970. */
   timestamp: number;
   timestamp_str: string;
 }
 
 /** The TopicInfo record as the library writes it. */
 export interface TopicInfo {
+  /** The topic's name. */
   topic: string;
   publishers: PublisherInfo[];
   publisherCount: number;
@@ -302,14 +539,17 @@ export interface TopicInfo {
 
 /** The TopicMessageOptions record as the library writes it. */
 export interface TopicMessageOptions {
+  /** The message's type, as the SDK numbers it. */
   messageType: number;
   sendTs: number;
   sendTs_str: string;
+  /** A type text the publisher chose. */
   customType: string;
 }
 
 /** The TopicOptions record as the library writes it. */
 export interface TopicOptions {
+  /** The users. */
   users: string[];
   userCount: number;
   userCount_str: string;
@@ -317,6 +557,7 @@ export interface TopicOptions {
 
 /** The UserList record as the library writes it. */
 export interface UserList {
+  /** The users. */
   users: string[];
   userCount: number;
   userCount_str: string;
@@ -324,407 +565,573 @@ export interface UserList {
 
 /** The UserState record as the library writes it. */
 export interface UserState {
+  /** The user's id. */
   userId: string;
   states: StateItem[];
   statesCount: number;
   statesCount_str: string;
 }
 
-/** Body of "KivEventHandler_onLinkStateEvent_6d5317f". */
+/** The client's link to the service changed state: body of "KivEventHandler_onLinkStateEvent_6d5317f". */
 export interface OnLinkStateEventBody {
+  /** The SDK's event record. */
   event: LinkStateEvent;
 }
 
-/** Body of "KivEventHandler_onMessageEvent_ce5f8f5"; payloads[0] holds the message bytes. */
+/** A message arrived; its payload is the event's buffer: body of "KivEventHandler_onMessageEvent_ce5f8f5"; payloads[0] holds the message bytes. */
 export interface OnMessageEventBody {
+  /** The SDK's event record. */
   event: MessageEvent;
 }
 
-/** Body of "KivEventHandler_onPresenceEvent_32b5db1". */
+/** Users came, went or changed their state in a channel: body of "KivEventHandler_onPresenceEvent_32b5db1". */
 export interface OnPresenceEventBody {
+  /** The SDK's event record. */
   event: PresenceEvent;
 }
 
-/** Body of "KivEventHandler_onTopicEvent_b4e4bd7". */
+/** Publishers joined or left topics of a stream channel: body of "KivEventHandler_onTopicEvent_b4e4bd7". */
 export interface OnTopicEventBody {
+  /** The SDK's event record. */
   event: TopicEvent;
 }
 
-/** Body of "KivEventHandler_onLockEvent_5e7fbef". */
+/** Locks of a channel changed: body of "KivEventHandler_onLockEvent_5e7fbef". */
 export interface OnLockEventBody {
+  /** The SDK's event record. */
   event: LockEvent;
 }
 
-/** Body of "KivEventHandler_onStorageEvent_4304228". */
+/** Metadata of a channel or a user changed: body of "KivEventHandler_onStorageEvent_4304228". */
 export interface OnStorageEventBody {
+  /** The SDK's event record. */
   event: StorageEvent;
 }
 
-/** Body of "KivEventHandler_onTokenEvent_ec6a1f1". */
+/** Something happened to the client's token: body of "KivEventHandler_onTokenEvent_ec6a1f1". */
 export interface OnTokenEventBody {
+  /** The SDK's event record. */
   event: TokenEvent;
 }
 
-/** Body of "KivEventHandler_onJoinResult_ce14e01". */
+/** The outcome of joining a stream channel: body of "KivEventHandler_onJoinResult_ce14e01". */
 export interface OnJoinResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
+  /** The user's id. */
   userId: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onLeaveResult_ce14e01". */
+/** The outcome of leaving a stream channel: body of "KivEventHandler_onLeaveResult_ce14e01". */
 export interface OnLeaveResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
+  /** The user's id. */
   userId: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onPublishTopicMessageResult_ce14e01". */
+/** The outcome of publishing a message in a topic: body of "KivEventHandler_onPublishTopicMessageResult_ce14e01". */
 export interface OnPublishTopicMessageResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
+  /** The topic's name. */
   topic: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onJoinTopicResult_bfd472e". */
+/** The outcome of joining a topic: body of "KivEventHandler_onJoinTopicResult_bfd472e". */
 export interface OnJoinTopicResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
+  /** The user's id. */
   userId: string;
+  /** The topic's name. */
   topic: string;
+  /** The publisher's text for the topic. */
   meta: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onLeaveTopicResult_bfd472e". */
+/** The outcome of leaving a topic: body of "KivEventHandler_onLeaveTopicResult_bfd472e". */
 export interface OnLeaveTopicResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
+  /** The user's id. */
   userId: string;
+  /** The topic's name. */
   topic: string;
+  /** The publisher's text for the topic. */
   meta: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onSubscribeTopicResult_ae281ad". */
+/** The outcome of subscribing to a topic's publishers: body of "KivEventHandler_onSubscribeTopicResult_ae281ad". */
 export interface OnSubscribeTopicResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
+  /** The user's id. */
   userId: string;
+  /** The topic's name. */
   topic: string;
+  /** The users the subscription succeeded for. */
   succeedUsers: UserList;
+  /** The users the subscription failed for. */
   failedUsers: UserList;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onUnsubscribeTopicResult_ce14e01". */
+/** The outcome of unsubscribing from a topic's publishers: body of "KivEventHandler_onUnsubscribeTopicResult_ce14e01". */
 export interface OnUnsubscribeTopicResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
+  /** The topic's name. */
   topic: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onGetSubscribedUserListResult_79f7ec8". */
+/** The publishers of a topic the client subscribed to: body of "KivEventHandler_onGetSubscribedUserListResult_79f7ec8". */
 export interface OnGetSubscribedUserListResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
+  /** The topic's name. */
   topic: string;
+  /** The users. */
   users: UserList;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onConnectionStateChanged_ac0fd53". */
+/** The connection of the client or a stream channel changed: body of "KivEventHandler_onConnectionStateChanged_ac0fd53". */
 export interface OnConnectionStateChangedBody {
+  /** The channel's name. */
   channelName: string;
-  state: number;
-  reason: number;
+  /** The connection's new state. */
+  state: ConnectionState;
+  /** Why the state changed. */
+  reason: ConnectionStateReason;
 }
 
-/** Body of "KivEventHandler_onTokenPrivilegeWillExpire_3a2037f". */
+/** The token of the client or a stream channel expires soon: body of "KivEventHandler_onTokenPrivilegeWillExpire_3a2037f". */
 export interface OnTokenPrivilegeWillExpireBody {
+  /** The channel's name. */
   channelName: string;
 }
 
-/** Body of "KivEventHandler_onSubscribeResult_edf84fc". */
+/** The outcome of subscribing to a message channel: body of "KivEventHandler_onSubscribeResult_edf84fc". */
 export interface OnSubscribeResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onUnsubscribeResult_edf84fc". */
+/** The outcome of leaving a message channel: body of "KivEventHandler_onUnsubscribeResult_edf84fc". */
 export interface OnUnsubscribeResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onPublishResult_4f46899". */
+/** The outcome of publishing a message: body of "KivEventHandler_onPublishResult_4f46899". */
 export interface OnPublishResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onLoginResult_4f46899". */
+/** The outcome of the login: body of "KivEventHandler_onLoginResult_4f46899". */
 export interface OnLoginResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onLogoutResult_4f46899". */
+/** The outcome of the logout: body of "KivEventHandler_onLogoutResult_4f46899". */
 export interface OnLogoutResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onRenewTokenResult_e9203be". */
+/** The outcome of renewing a token: body of "KivEventHandler_onRenewTokenResult_e9203be". */
 export interface OnRenewTokenResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
-  serverType: number;
+  /** The service whose token was renewed. */
+  serverType: ServerType;
+  /** The channel's name. */
   channelName: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onSetChannelMetadataResult_7cb1a6e". */
+/** The outcome of setting a channel's metadata: body of "KivEventHandler_onSetChannelMetadataResult_7cb1a6e". */
 export interface OnSetChannelMetadataResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e". */
+/** The outcome of updating a channel's metadata: body of "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e". */
 export interface OnUpdateChannelMetadataResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e". */
+/** The outcome of removing a channel's metadata: body of "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e". */
 export interface OnRemoveChannelMetadataResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onGetChannelMetadataResult_d105bb5". */
+/** A channel's metadata, as read: body of "KivEventHandler_onGetChannelMetadataResult_d105bb5". */
 export interface OnGetChannelMetadataResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The metadata: its major revision and items. */
   data: Metadata;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onSetUserMetadataResult_edf84fc". */
+/** The outcome of setting a user's metadata: body of "KivEventHandler_onSetUserMetadataResult_edf84fc". */
 export interface OnSetUserMetadataResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The user's id. */
   userId: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onUpdateUserMetadataResult_edf84fc". */
+/** The outcome of updating a user's metadata: body of "KivEventHandler_onUpdateUserMetadataResult_edf84fc". */
 export interface OnUpdateUserMetadataResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The user's id. */
   userId: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onRemoveUserMetadataResult_edf84fc". */
+/** The outcome of removing a user's metadata: body of "KivEventHandler_onRemoveUserMetadataResult_edf84fc". */
 export interface OnRemoveUserMetadataResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The user's id. */
   userId: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onGetUserMetadataResult_7065706". */
+/** A user's metadata, as read: body of "KivEventHandler_onGetUserMetadataResult_7065706". */
 export interface OnGetUserMetadataResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The user's id. */
   userId: string;
+  /** The metadata: its major revision and items. */
   data: Metadata;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onSubscribeUserMetadataResult_edf84fc". */
+/** The outcome of subscribing to a user's metadata: body of "KivEventHandler_onSubscribeUserMetadataResult_edf84fc". */
 export interface OnSubscribeUserMetadataResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The user's id. */
   userId: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc". */
+/** The outcome of ending a metadata subscription: body of "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc". */
 export interface OnUnsubscribeUserMetadataResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The user's id. */
   userId: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onSetLockResult_01034fa". */
+/** The outcome of creating a lock: body of "KivEventHandler_onSetLockResult_01034fa". */
 export interface OnSetLockResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The lock's name. */
   lockName: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onRemoveLockResult_01034fa". */
+/** The outcome of removing a lock: body of "KivEventHandler_onRemoveLockResult_01034fa". */
 export interface OnRemoveLockResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The lock's name. */
   lockName: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onReleaseLockResult_01034fa". */
+/** The outcome of releasing a lock: body of "KivEventHandler_onReleaseLockResult_01034fa". */
 export interface OnReleaseLockResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The lock's name. */
   lockName: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onAcquireLockResult_aad7ec0". */
+/** The outcome of acquiring a lock: body of "KivEventHandler_onAcquireLockResult_aad7ec0". */
 export interface OnAcquireLockResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The lock's name. */
   lockName: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
+  /** The SDK's words about a failure. */
   errorDetails: string;
 }
 
-/** Body of "KivEventHandler_onRevokeLockResult_01034fa". */
+/** The outcome of revoking a lock: body of "KivEventHandler_onRevokeLockResult_01034fa". */
 export interface OnRevokeLockResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The lock's name. */
   lockName: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onGetLocksResult_6e98f5f". */
+/** The locks of a channel: body of "KivEventHandler_onGetLocksResult_6e98f5f". */
 export interface OnGetLocksResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The locks, each with its name, owner and time to live. */
   lockDetailList: LockDetail[];
+  /** The number of elements in the list beside it. */
   count: number;
   count_str: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onWhoNowResult_b070777". */
+/** The users present in a channel: body of "KivEventHandler_onWhoNowResult_b070777". */
 export interface OnWhoNowResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The users, each with their state items. */
   userStateList: UserState[];
+  /** The number of elements in the list beside it. */
   count: number;
   count_str: string;
+  /** The page to ask for next; empty after the last. */
   nextPage: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onGetOnlineUsersResult_b070777". */
+/** A page of the users present in a channel: body of "KivEventHandler_onGetOnlineUsersResult_b070777". */
 export interface OnGetOnlineUsersResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The users, each with their state items. */
   userStateList: UserState[];
+  /** The number of elements in the list beside it. */
   count: number;
   count_str: string;
+  /** The page to ask for next; empty after the last. */
   nextPage: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onWhereNowResult_ae64023". */
+/** The channels where a user is present: body of "KivEventHandler_onWhereNowResult_ae64023". */
 export interface OnWhereNowResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channels, each with its name and type. */
   channels: ChannelInfo[];
+  /** The number of elements in the list beside it. */
   count: number;
   count_str: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onGetUserChannelsResult_ae64023". */
+/** The channels where a user is present: body of "KivEventHandler_onGetUserChannelsResult_ae64023". */
 export interface OnGetUserChannelsResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The channels, each with its name and type. */
   channels: ChannelInfo[];
+  /** The number of elements in the list beside it. */
   count: number;
   count_str: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onPresenceSetStateResult_4f46899". */
+/** The outcome of setting presence state: body of "KivEventHandler_onPresenceSetStateResult_4f46899". */
 export interface OnPresenceSetStateResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onPresenceRemoveStateResult_4f46899". */
+/** The outcome of removing presence state: body of "KivEventHandler_onPresenceRemoveStateResult_4f46899". */
 export interface OnPresenceRemoveStateResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onPresenceGetStateResult_3d764cc". */
+/** A user's presence state, as read: body of "KivEventHandler_onPresenceGetStateResult_3d764cc". */
 export interface OnPresenceGetStateResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The user's presence state. */
   state: UserState;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
-/** Body of "KivEventHandler_onGetHistoryMessagesResult_c5dd08c"; payloads hold one Buffer per message, in order. */
+/** Stored messages; each payload is a buffer of the event: body of "KivEventHandler_onGetHistoryMessagesResult_c5dd08c"; payloads hold one Buffer per message, in order. */
 export interface OnGetHistoryMessagesResultBody {
+  /** The number the call answered; its outcome event carries the same. */
   requestId: number;
   requestId_str: string;
+  /** The stored messages; each one's payload travels in a buffer of its own. */
   messageList: HistoryMessage[];
+  /** The number of elements in the list beside it. */
   count: number;
   count_str: string;
+  /** Where a further read of the history continues. */
   newStart: number;
   newStart_str: string;
+  /** 0 on success, else the SDK's error code. */
   errorCode: number;
 }
 
@@ -792,435 +1199,547 @@ export type KivPayload = Buffer | ArrayBufferView | ArrayBuffer | string;
 
 /** Parameters of "KivClient_createStreamChannel_ae3d0cf". */
 export interface StreamChannelCreateStreamChannelParams {
+  /** The channel's name. */
   channelName: string;
 }
 
 /** Parameters of "StreamChannel_getChannelName". */
 export interface StreamChannelGetChannelNameParams {
+  /** The channel's name. */
   channelName: string;
 }
 
 /** Parameters of "StreamChannel_getSubscribedUserList_1fa04dd". */
 export interface StreamChannelGetSubscribedUserListParams {
+  /** The channel's name. */
   channelName: string;
+  /** The topic's name. */
   topic: string;
 }
 
 /** Parameters of "StreamChannel_joinTopic_ff0ec3f". */
 export interface StreamChannelJoinTopicParams {
+  /** The channel's name. */
   channelName: string;
+  /** The topic's name. */
   topic: string;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<JoinTopicOptions>;
 }
 
 /** Parameters of "StreamChannel_join_2090a6b". */
 export interface StreamChannelJoinParams {
+  /** The channel's name. */
   channelName: string;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<JoinChannelOptions>;
 }
 
 /** Parameters of "StreamChannel_leaveTopic_1fa04dd". */
 export interface StreamChannelLeaveTopicParams {
+  /** The channel's name. */
   channelName: string;
+  /** The topic's name. */
   topic: string;
 }
 
 /** Parameters of "StreamChannel_leave_90386a9". */
 export interface StreamChannelLeaveParams {
+  /** The channel's name. */
   channelName: string;
 }
 
 /** Parameters of "StreamChannel_publishTopicMessage_a31773e". */
 export interface StreamChannelPublishTopicMessageParams {
+  /** The channel's name. */
   channelName: string;
+  /** The topic's name. */
   topic: string;
+  /** The payload's length in bytes. */
   length?: number;
+  /** The message's options; a field left out keeps its default. */
   option?: KivInput<TopicMessageOptions>;
 }
 
 /** Parameters of "StreamChannel_release". */
 export interface StreamChannelReleaseParams {
+  /** The channel's name. */
   channelName: string;
 }
 
 /** Parameters of "StreamChannel_renewToken_1fa04dd". */
 export interface StreamChannelRenewTokenParams {
+  /** The channel's name. */
   channelName: string;
+  /** The token. */
   token: string;
 }
 
 /** Parameters of "StreamChannel_setParameters_3a2037f". */
 export interface StreamChannelSetParametersParams {
+  /** The channel's name. */
   channelName: string;
+  /** The settings as JSON text. */
   parameters: string;
 }
 
 /** Parameters of "StreamChannel_subscribeTopic_b801234". */
 export interface StreamChannelSubscribeTopicParams {
+  /** The channel's name. */
   channelName: string;
+  /** The topic's name. */
   topic: string;
+  /** The call's options; a field left out keeps its default. */
   options: KivInput<TopicOptions>;
 }
 
 /** Parameters of "StreamChannel_unsubscribeTopic_b801234". */
 export interface StreamChannelUnsubscribeTopicParams {
+  /** The channel's name. */
   channelName: string;
+  /** The topic's name. */
   topic: string;
+  /** The call's options; a field left out keeps its default. */
   options: KivInput<TopicOptions>;
 }
 
 /** The APIs answered by the "StreamChannel" module. */
 export interface StreamChannelModule {
-  /** "KivClient_createStreamChannel_ae3d0cf". Answers at once. */
+  /** Creates a stream channel object, which the stream-channel calls then name; the stream-channel module answers it: "KivClient_createStreamChannel_ae3d0cf". Answers at once. */
   createStreamChannel(params: StreamChannelCreateStreamChannelParams): { result: number; errorCode: number; };
-  /** "StreamChannel_getChannelName". Answers at once. */
+  /** Answers the stream channel's name: "StreamChannel_getChannelName". Answers at once. */
   getChannelName(params: StreamChannelGetChannelNameParams): { result: string; };
-  /** "StreamChannel_getSubscribedUserList_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Lists the publishers of a topic the client subscribed to: "StreamChannel_getSubscribedUserList_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   getSubscribedUserList(params: StreamChannelGetSubscribedUserListParams): Promise<KivEvent<"onGetSubscribedUserListResult">>;
-  /** "StreamChannel_joinTopic_ff0ec3f". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Joins a topic of the stream channel as a publisher: "StreamChannel_joinTopic_ff0ec3f". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   joinTopic(params: StreamChannelJoinTopicParams): Promise<KivEvent<"onJoinTopicResult">>;
-  /** "StreamChannel_join_2090a6b". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Joins the stream channel: "StreamChannel_join_2090a6b". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   join(params: StreamChannelJoinParams): Promise<KivEvent<"onJoinResult">>;
-  /** "StreamChannel_leaveTopic_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Stops publishing in a topic: "StreamChannel_leaveTopic_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   leaveTopic(params: StreamChannelLeaveTopicParams): Promise<KivEvent<"onLeaveTopicResult">>;
-  /** "StreamChannel_leave_90386a9". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Leaves the stream channel: "StreamChannel_leave_90386a9". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   leave(params: StreamChannelLeaveParams): Promise<KivEvent<"onLeaveResult">>;
-  /** "StreamChannel_publishTopicMessage_a31773e". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Publishes the call's buffer as a message in a topic: "StreamChannel_publishTopicMessage_a31773e". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   publishTopicMessage(params: StreamChannelPublishTopicMessageParams, payload: KivPayload): Promise<KivEvent<"onPublishTopicMessageResult">>;
-  /** "StreamChannel_release". Answers at once. */
+  /** Releases the stream channel object: "StreamChannel_release". Answers at once. */
   release(params: StreamChannelReleaseParams): { result: number; };
-  /** "StreamChannel_renewToken_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Replaces the stream channel's token: "StreamChannel_renewToken_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   renewToken(params: StreamChannelRenewTokenParams): Promise<KivEvent<"onRenewTokenResult">>;
-  /** "StreamChannel_setParameters_3a2037f". Answers at once. */
+  /** Passes settings for the stream channel as JSON text: "StreamChannel_setParameters_3a2037f". Answers at once. */
   setParameters(params: StreamChannelSetParametersParams): { result: number; };
-  /** "StreamChannel_subscribeTopic_b801234". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Subscribes to publishers of a topic: "StreamChannel_subscribeTopic_b801234". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   subscribeTopic(params: StreamChannelSubscribeTopicParams): Promise<KivEvent<"onSubscribeTopicResult">>;
-  /** "StreamChannel_unsubscribeTopic_b801234". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Unsubscribes from publishers of a topic: "StreamChannel_unsubscribeTopic_b801234". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   unsubscribeTopic(params: StreamChannelUnsubscribeTopicParams): Promise<KivEvent<"onUnsubscribeTopicResult">>;
 }
 
 /** Parameters of "KivClient_create". */
 export interface KivClientCreateParams {
+  /** The client's configuration; a field left out keeps its default. */
   config?: KivInput<KivConfig>;
 }
 
 /** Parameters of "KivClient_login_1fa04dd". */
 export interface KivClientLoginParams {
+  /** The token. */
   token: string;
 }
 
 /** Parameters of "KivClient_publish_2d36e93". */
 export interface KivClientPublishParams {
+  /** The channel's name. */
   channelName: string;
+  /** The payload's length in bytes. */
   length?: number;
+  /** The message's options; a field left out keeps its default. */
   option?: KivInput<PublishOptions>;
 }
 
 /** Parameters of "KivClient_renewToken_1fa04dd". */
 export interface KivClientRenewTokenParams {
+  /** The token. */
   token: string;
 }
 
 /** Parameters of "KivClient_setAppType". */
 export interface KivClientSetAppTypeParams {
+  /** The host application's type, as the SDK numbers it. */
   appType: number;
 }
 
 /** Parameters of "KivClient_setLogFile". */
 export interface KivClientSetLogFileParams {
+  /** The log file's path. */
   filePath: string;
 }
 
 /** Parameters of "KivClient_setLogFileSize". */
 export interface KivClientSetLogFileSizeParams {
+  /** The size of a log file in KiB at which it rolls over. */
   fileSizeInKBytes: number;
 }
 
 /** Parameters of "KivClient_setLogLevel". */
 export interface KivClientSetLogLevelParams {
-  level: number;
+  /** The lowest level written. */
+  level: KivLogLevel;
 }
 
 /** Parameters of "KivClient_setParameters_3a2037f". */
 export interface KivClientSetParametersParams {
+  /** The settings as JSON text. */
   parameters: string;
 }
 
 /** Parameters of "KivClient_subscribe_3fae92d". */
 export interface KivClientSubscribeParams {
+  /** The channel's name. */
   channelName: string;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<SubscribeOptions>;
 }
 
 /** Parameters of "KivClient_unsubscribe_1fa04dd". */
 export interface KivClientUnsubscribeParams {
+  /** The channel's name. */
   channelName: string;
 }
 
 /** The APIs answered by the "KivClient" module. */
 export interface KivClientModule {
-  /** "KivClient_create". Answers at once. */
+  /** Creates the engine's SDK client from a configuration; the call's buffer is the event sink: "KivClient_create". Answers at once. */
   create(params?: KivClientCreateParams): { result: number; errorCode: number; };
-  /** "KivClient_getLock". Answered by the library itself. */
+  /** Answered by the library with code 4 and no result: lock calls need no handle: "KivClient_getLock". Answered by the library itself. */
   getLock(): null;
-  /** "KivClient_getPresence". Answered by the library itself. */
+  /** Answered by the library with code 4 and no result: presence calls need no handle: "KivClient_getPresence". Answered by the library itself. */
   getPresence(): null;
-  /** "KivClient_getStorage". Answered by the library itself. */
+  /** Answered by the library with code 4 and no result: storage calls need no handle: "KivClient_getStorage". Answered by the library itself. */
   getStorage(): null;
-  /** "KivClient_login_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Logs the client in with a token: "KivClient_login_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   login(params: KivClientLoginParams): Promise<KivEvent<"onLoginResult">>;
-  /** "KivClient_logout_90386a9". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Logs the client out: "KivClient_logout_90386a9". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   logout(): Promise<KivEvent<"onLogoutResult">>;
-  /** "KivClient_publish_2d36e93". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Publishes the call's buffer as a message to a channel: "KivClient_publish_2d36e93". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   publish(params: KivClientPublishParams, payload: KivPayload): Promise<KivEvent<"onPublishResult">>;
-  /** "KivClient_release". Answers at once. */
+  /** Releases the SDK client; the engine stays and may create another: "KivClient_release". Answers at once. */
   release(): { result: number; };
-  /** "KivClient_renewToken_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Replaces the client's token: "KivClient_renewToken_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   renewToken(params: KivClientRenewTokenParams): Promise<KivEvent<"onRenewTokenResult">>;
-  /** "KivClient_setAppType". Answers at once. */
+  /** Tells the SDK the host application's type: "KivClient_setAppType". Answers at once. */
   setAppType(params: KivClientSetAppTypeParams): { result: number; };
-  /** "KivClient_setLogFile". Answered by the library itself. */
+  /** Moves the library's log file to a path: "KivClient_setLogFile". Answered by the library itself. */
   setLogFile(params: KivClientSetLogFileParams): { result: number; };
-  /** "KivClient_setLogFileSize". Answered by the library itself. */
+  /** Sets the size in KiB at which a log file rolls over: "KivClient_setLogFileSize". Answered by the library itself. */
   setLogFileSize(params: KivClientSetLogFileSizeParams): { result: number; };
-  /** "KivClient_setLogLevel". Answered by the library itself. */
+  /** Sets the lowest level of the library's log lines: "KivClient_setLogLevel". Answered by the library itself. */
   setLogLevel(params: KivClientSetLogLevelParams): { result: number; };
-  /** "KivClient_setParameters_3a2037f". Answers at once. */
+  /** Passes settings to the SDK as JSON text: "KivClient_setParameters_3a2037f". Answers at once. */
   setParameters(params: KivClientSetParametersParams): { result: number; };
-  /** "KivClient_subscribe_3fae92d". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Subscribes the client to a message channel: "KivClient_subscribe_3fae92d". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   subscribe(params: KivClientSubscribeParams): Promise<KivEvent<"onSubscribeResult">>;
-  /** "KivClient_unsubscribe_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Leaves a message channel: "KivClient_unsubscribe_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   unsubscribe(params: KivClientUnsubscribeParams): Promise<KivEvent<"onUnsubscribeResult">>;
 }
 
 /** Parameters of "KivStorage_getChannelMetadata_ad8568b". */
 export interface KivStorageGetChannelMetadataParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
 }
 
 /** Parameters of "KivStorage_getUserMetadata_1fa04dd". */
 export interface KivStorageGetUserMetadataParams {
+  /** The user's id. */
   userId: string;
 }
 
 /** Parameters of "KivStorage_removeChannelMetadata_55e6d00". */
 export interface KivStorageRemoveChannelMetadataParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The metadata: its major revision and items. */
   data: KivInput<Metadata>;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<MetadataOptions>;
-  lockName: string;
+  /** A lock the client must hold for the write; empty for none; left out, "" is sent. */
+  lockName?: string;
 }
 
 /** Parameters of "KivStorage_removeUserMetadata_24ae125". */
 export interface KivStorageRemoveUserMetadataParams {
+  /** The user's id. */
   userId: string;
+  /** The metadata: its major revision and items. */
   data: KivInput<Metadata>;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<MetadataOptions>;
 }
 
 /** Parameters of "KivStorage_setChannelMetadata_55e6d00". */
 export interface KivStorageSetChannelMetadataParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The metadata: its major revision and items. */
   data: KivInput<Metadata>;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<MetadataOptions>;
-  lockName: string;
+  /** A lock the client must hold for the write; empty for none; left out, "" is sent. */
+  lockName?: string;
 }
 
 /** Parameters of "KivStorage_setUserMetadata_24ae125". */
 export interface KivStorageSetUserMetadataParams {
+  /** The user's id. */
   userId: string;
+  /** The metadata: its major revision and items. */
   data: KivInput<Metadata>;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<MetadataOptions>;
 }
 
 /** Parameters of "KivStorage_subscribeUserMetadata_1fa04dd". */
 export interface KivStorageSubscribeUserMetadataParams {
+  /** The user's id. */
   userId: string;
 }
 
 /** Parameters of "KivStorage_unsubscribeUserMetadata_1fa04dd". */
 export interface KivStorageUnsubscribeUserMetadataParams {
+  /** The user's id. */
   userId: string;
 }
 
 /** Parameters of "KivStorage_updateChannelMetadata_55e6d00". */
 export interface KivStorageUpdateChannelMetadataParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The metadata: its major revision and items. */
   data: KivInput<Metadata>;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<MetadataOptions>;
-  lockName: string;
+  /** A lock the client must hold for the write; empty for none; left out, "" is sent. */
+  lockName?: string;
 }
 
 /** Parameters of "KivStorage_updateUserMetadata_24ae125". */
 export interface KivStorageUpdateUserMetadataParams {
+  /** The user's id. */
   userId: string;
+  /** The metadata: its major revision and items. */
   data: KivInput<Metadata>;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<MetadataOptions>;
 }
 
 /** The APIs answered by the "KivStorage" module. */
 export interface KivStorageModule {
-  /** "KivStorage_getChannelMetadata_ad8568b". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Reads a channel's metadata: "KivStorage_getChannelMetadata_ad8568b". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   getChannelMetadata(params: KivStorageGetChannelMetadataParams): Promise<KivEvent<"onGetChannelMetadataResult">>;
-  /** "KivStorage_getUserMetadata_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Reads a user's metadata: "KivStorage_getUserMetadata_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   getUserMetadata(params: KivStorageGetUserMetadataParams): Promise<KivEvent<"onGetUserMetadataResult">>;
-  /** "KivStorage_removeChannelMetadata_55e6d00". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Removes items of a channel's metadata: "KivStorage_removeChannelMetadata_55e6d00". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   removeChannelMetadata(params: KivStorageRemoveChannelMetadataParams): Promise<KivEvent<"onRemoveChannelMetadataResult">>;
-  /** "KivStorage_removeUserMetadata_24ae125". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Removes items of a user's metadata: "KivStorage_removeUserMetadata_24ae125". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   removeUserMetadata(params: KivStorageRemoveUserMetadataParams): Promise<KivEvent<"onRemoveUserMetadataResult">>;
-  /** "KivStorage_setChannelMetadata_55e6d00". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Sets items of a channel's metadata: "KivStorage_setChannelMetadata_55e6d00". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   setChannelMetadata(params: KivStorageSetChannelMetadataParams): Promise<KivEvent<"onSetChannelMetadataResult">>;
-  /** "KivStorage_setUserMetadata_24ae125". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Sets items of a user's metadata: "KivStorage_setUserMetadata_24ae125". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   setUserMetadata(params: KivStorageSetUserMetadataParams): Promise<KivEvent<"onSetUserMetadataResult">>;
-  /** "KivStorage_subscribeUserMetadata_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Subscribes to changes of a user's metadata: "KivStorage_subscribeUserMetadata_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   subscribeUserMetadata(params: KivStorageSubscribeUserMetadataParams): Promise<KivEvent<"onSubscribeUserMetadataResult">>;
-  /** "KivStorage_unsubscribeUserMetadata_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Ends the subscription to a user's metadata: "KivStorage_unsubscribeUserMetadata_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   unsubscribeUserMetadata(params: KivStorageUnsubscribeUserMetadataParams): Promise<KivEvent<"onUnsubscribeUserMetadataResult">>;
-  /** "KivStorage_updateChannelMetadata_55e6d00". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Updates items of a channel's metadata: "KivStorage_updateChannelMetadata_55e6d00". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   updateChannelMetadata(params: KivStorageUpdateChannelMetadataParams): Promise<KivEvent<"onUpdateChannelMetadataResult">>;
-  /** "KivStorage_updateUserMetadata_24ae125". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Updates items of a user's metadata: "KivStorage_updateUserMetadata_24ae125". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   updateUserMetadata(params: KivStorageUpdateUserMetadataParams): Promise<KivEvent<"onUpdateUserMetadataResult">>;
 }
 
 /** Parameters of "KivLock_acquireLock_cd2dbc2". */
 export interface KivLockAcquireLockParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The lock's name. */
   lockName: string;
-  retry: boolean;
+  /** Whether to wait for the lock while another user holds it; left out, false is sent. */
+  retry?: boolean;
 }
 
 /** Parameters of "KivLock_getLocks_ad8568b". */
 export interface KivLockGetLocksParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
 }
 
 /** Parameters of "KivLock_releaseLock_4ffa44d". */
 export interface KivLockReleaseLockParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The lock's name. */
   lockName: string;
 }
 
 /** Parameters of "KivLock_removeLock_4ffa44d". */
 export interface KivLockRemoveLockParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The lock's name. */
   lockName: string;
 }
 
 /** Parameters of "KivLock_revokeLock_fc4a9d7". */
 export interface KivLockRevokeLockParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The lock's name. */
   lockName: string;
+  /** The user holding the lock. */
   owner: string;
 }
 
 /** Parameters of "KivLock_setLock_89e5672". */
 export interface KivLockSetLockParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The lock's name. */
   lockName: string;
+  /** The lock's time to live in seconds. */
   ttl: number;
 }
 
 /** The APIs answered by the "KivLock" module. */
 export interface KivLockModule {
-  /** "KivLock_acquireLock_cd2dbc2". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Acquires a lock; with retry, waits while another holds it: "KivLock_acquireLock_cd2dbc2". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   acquireLock(params: KivLockAcquireLockParams): Promise<KivEvent<"onAcquireLockResult">>;
-  /** "KivLock_getLocks_ad8568b". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Lists the locks of a channel: "KivLock_getLocks_ad8568b". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   getLocks(params: KivLockGetLocksParams): Promise<KivEvent<"onGetLocksResult">>;
-  /** "KivLock_releaseLock_4ffa44d". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Releases a lock the client holds: "KivLock_releaseLock_4ffa44d". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   releaseLock(params: KivLockReleaseLockParams): Promise<KivEvent<"onReleaseLockResult">>;
-  /** "KivLock_removeLock_4ffa44d". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Removes a lock from a channel: "KivLock_removeLock_4ffa44d". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   removeLock(params: KivLockRemoveLockParams): Promise<KivEvent<"onRemoveLockResult">>;
-  /** "KivLock_revokeLock_fc4a9d7". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Takes a lock away from the user holding it: "KivLock_revokeLock_fc4a9d7". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   revokeLock(params: KivLockRevokeLockParams): Promise<KivEvent<"onRevokeLockResult">>;
-  /** "KivLock_setLock_89e5672". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Creates a lock in a channel, with its time to live: "KivLock_setLock_89e5672". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   setLock(params: KivLockSetLockParams): Promise<KivEvent<"onSetLockResult">>;
 }
 
 /** Parameters of "KivPresence_getOnlineUsers_ce2d8e8". */
 export interface KivPresenceGetOnlineUsersParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<GetOnlineUsersOptions>;
 }
 
 /** Parameters of "KivPresence_getState_4ffa44d". */
 export interface KivPresenceGetStateParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The user's id. */
   userId: string;
 }
 
 /** Parameters of "KivPresence_getUserChannels_1fa04dd". */
 export interface KivPresenceGetUserChannelsParams {
+  /** The user's id. */
   userId: string;
 }
 
 /** Parameters of "KivPresence_removeState_d7033d8". */
 export interface KivPresenceRemoveStateParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The number of elements in the list beside it. */
   count?: number;
+  /** The state keys to remove. */
   keys: string[];
 }
 
 /** Parameters of "KivPresence_setState_b73723a". */
 export interface KivPresenceSetStateParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The state items to set, each a key and a value. */
   items: KivInput<StateItem[]>;
+  /** The number of elements in the list beside it. */
   count?: number;
 }
 
 /** Parameters of "KivPresence_whereNow_1fa04dd". */
 export interface KivPresenceWhereNowParams {
+  /** The user's id. */
   userId: string;
 }
 
 /** Parameters of "KivPresence_whoNow_f7f61d1". */
 export interface KivPresenceWhoNowParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<PresenceOptions>;
 }
 
 /** The APIs answered by the "KivPresence" module. */
 export interface KivPresenceModule {
-  /** "KivPresence_getOnlineUsers_ce2d8e8". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Lists the users present in a channel, page by page: "KivPresence_getOnlineUsers_ce2d8e8". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   getOnlineUsers(params: KivPresenceGetOnlineUsersParams): Promise<KivEvent<"onGetOnlineUsersResult">>;
-  /** "KivPresence_getState_4ffa44d". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Reads a user's presence state in a channel: "KivPresence_getState_4ffa44d". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   getState(params: KivPresenceGetStateParams): Promise<KivEvent<"onPresenceGetStateResult">>;
-  /** "KivPresence_getUserChannels_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Lists the channels where a user is present: "KivPresence_getUserChannels_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   getUserChannels(params: KivPresenceGetUserChannelsParams): Promise<KivEvent<"onGetUserChannelsResult">>;
-  /** "KivPresence_removeState_d7033d8". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Removes keys of the client's presence state in a channel: "KivPresence_removeState_d7033d8". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   removeState(params: KivPresenceRemoveStateParams): Promise<KivEvent<"onPresenceRemoveStateResult">>;
-  /** "KivPresence_setState_b73723a". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Sets items of the client's presence state in a channel: "KivPresence_setState_b73723a". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   setState(params: KivPresenceSetStateParams): Promise<KivEvent<"onPresenceSetStateResult">>;
-  /** "KivPresence_whereNow_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Lists the channels where a user is present: "KivPresence_whereNow_1fa04dd". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   whereNow(params: KivPresenceWhereNowParams): Promise<KivEvent<"onWhereNowResult">>;
-  /** "KivPresence_whoNow_f7f61d1". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Lists the users present in a channel: "KivPresence_whoNow_f7f61d1". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   whoNow(params: KivPresenceWhoNowParams): Promise<KivEvent<"onWhoNowResult">>;
 }
 
 /** Parameters of "KivHistory_getMessages_e5877fc". */
 export interface KivHistoryGetMessagesParams {
+  /** The channel's name. */
   channelName: string;
-  channelType: number;
+  /** The channel's type. */
+  channelType: ChannelType;
+  /** The call's options; a field left out keeps its default. */
   options?: KivInput<GetHistoryMessagesOptions>;
 }
 
 /** The APIs answered by the "KivHistory" module. */
 export interface KivHistoryModule {
-  /** "KivHistory_getMessages_e5877fc". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
+  /** Reads the stored messages of a channel: "KivHistory_getMessages_e5877fc". Resolves with its result event; rejects with KivRequestError when its errorCode is not 0. */
   getMessages(params: KivHistoryGetMessagesParams): Promise<KivEvent<"onGetHistoryMessagesResult">>;
 }
 

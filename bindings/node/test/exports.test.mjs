@@ -20,6 +20,8 @@ import {
   KivRequestError,
   KivResultCutError,
   KivStateError,
+  ChannelType,
+  KivLogLevel,
 } from '../lib/index.js';
 
 const require = createRequire(import.meta.url);
@@ -35,4 +37,17 @@ test('every export of the package is a named ES-module export', { timeout: 30000
     assert.ok(error.prototype instanceof KivError, error.name);
   }
   assert.equal(typeof version().version, 'string');
+});
+
+test('every enumeration of the description is a frozen named export', { timeout: 30000 }, () => {
+  const { enumerations } = require('../lib/api.generated.js');
+  assert.ok(Object.keys(enumerations).length >= 10);
+  for (const [name, values] of Object.entries(enumerations)) {
+    assert.equal(namespace[name], values, `${name} is not exported by name`);
+    assert.ok(Object.isFrozen(values), name);
+    for (const value of Object.values(values)) assert.ok(Number.isInteger(value), `${name}: ${value}`);
+  }
+  assert.equal(ChannelType.Message, 1);
+  assert.equal(KivLogLevel.Error, 4);
+  assert.throws(() => { ChannelType.Message = 2; }, TypeError);
 });

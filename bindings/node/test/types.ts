@@ -1,6 +1,9 @@
 // Compiled with tsc --noEmit by types.test.js: the declarations type a host's
 // use of the package, and reject what the library would refuse.
-import { Engine, KivEvent, KivParamsError, KivRequestError, on, once, setEventQueueLimit, setLibraryOutput } from '..';
+import {
+  ChannelType, ConnectionState, Engine, KivEvent, KivParamsError, KivRequestError, on, once, setEventQueueLimit,
+  setLibraryOutput,
+} from '..';
 
 async function host(engine: Engine): Promise<string> {
   engine.client.create({ config: { appId: 'a', userId: 'u' } });
@@ -24,6 +27,18 @@ async function host(engine: Engine): Promise<string> {
   }
   // Keys whose records are all defaults may be left out.
   await engine.client.subscribe({ channelName: 'c' });
+  // So may keys the binding has a default for: retry false, lockName "" (no lock).
+  await engine.lock.acquireLock({ channelName: 'c', channelType: ChannelType.Message, lockName: 'l' });
+  await engine.storage.setChannelMetadata({ channelName: 'c', channelType: ChannelType.Stream, data: { items: [] } });
+  // An enumeration names the numbers it knows and takes any other.
+  const unknownType: ChannelType = 42;
+  await engine.history.getMessages({ channelName: 'c', channelType: unknownType });
+  engine.on('onConnectionStateChanged', (event) => {
+    const state: ConnectionState = event.body.state;
+    void (state === ConnectionState.Connected);
+  });
+  // @ts-expect-error the named numbers are read-only
+  ChannelType.Message = 2;
   // The 'event' listener narrows the body by its callback name.
   engine.on('event', (event) => {
     if (event.callback === 'onMessageEvent') {

@@ -63,12 +63,13 @@ namespace VelmoKiv
 
         internal StreamChannelApi(KivEngine engine) { this.engine = engine; }
 
-        /// <summary>"KivClient_createStreamChannel_ae3d0cf" (sync; success code 0).</summary>
-        /// <param name="channelName">"channelName": string.</param>
+        /// <summary>Creates a stream channel object, which the stream-channel calls then name; the stream-channel module answers it. "KivClient_createStreamChannel_ae3d0cf" (sync; success code 0).</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void CreateStreamChannel(string channelName)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivClient_createStreamChannel_ae3d0cf needs \"channelName\"");
@@ -79,13 +80,14 @@ namespace VelmoKiv
             engine.ThrowUnlessZero("KivClient_createStreamChannel_ae3d0cf", engine.Invoke("KivClient_createStreamChannel_ae3d0cf", json, null, 0)["result"].AsInt32());
         }
 
-        /// <summary>"StreamChannel_getChannelName" (sync; success code 0).</summary>
-        /// <param name="channelName">"channelName": string.</param>
+        /// <summary>Answers the stream channel's name. "StreamChannel_getChannelName" (sync; success code 0).</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
         /// <returns>The call's "result".</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public string GetChannelName(string channelName)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_getChannelName needs \"channelName\"");
@@ -96,9 +98,9 @@ namespace VelmoKiv
             return engine.Invoke("StreamChannel_getChannelName", json, null, 0)["result"].AsString();
         }
 
-        /// <summary>"StreamChannel_getSubscribedUserList_1fa04dd"; completes with "KivEventHandler_onGetSubscribedUserListResult_79f7ec8" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="topic">"topic": string.</param>
+        /// <summary>Lists the publishers of a topic the client subscribed to. "StreamChannel_getSubscribedUserList_1fa04dd"; completes with "KivEventHandler_onGetSubscribedUserListResult_79f7ec8" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="topic">The topic's name ("topic", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -120,10 +122,10 @@ namespace VelmoKiv
             return engine.InvokeAsync<GetSubscribedUserListResultArgs>("StreamChannel_getSubscribedUserList_1fa04dd", json, null, cancellationToken);
         }
 
-        /// <summary>"StreamChannel_joinTopic_ff0ec3f"; completes with "KivEventHandler_onJoinTopicResult_bfd472e" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="topic">"topic": string.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Joins a topic of the stream channel as a publisher. "StreamChannel_joinTopic_ff0ec3f"; completes with "KivEventHandler_onJoinTopicResult_bfd472e" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="topic">The topic's name ("topic", string).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -148,9 +150,9 @@ namespace VelmoKiv
             return engine.InvokeAsync<JoinTopicResultArgs>("StreamChannel_joinTopic_ff0ec3f", json, null, cancellationToken);
         }
 
-        /// <summary>"StreamChannel_join_2090a6b"; completes with "KivEventHandler_onJoinResult_ce14e01" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Joins the stream channel. "StreamChannel_join_2090a6b"; completes with "KivEventHandler_onJoinResult_ce14e01" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -172,9 +174,9 @@ namespace VelmoKiv
             return engine.InvokeAsync<JoinResultArgs>("StreamChannel_join_2090a6b", json, null, cancellationToken);
         }
 
-        /// <summary>"StreamChannel_leaveTopic_1fa04dd"; completes with "KivEventHandler_onLeaveTopicResult_bfd472e" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="topic">"topic": string.</param>
+        /// <summary>Stops publishing in a topic. "StreamChannel_leaveTopic_1fa04dd"; completes with "KivEventHandler_onLeaveTopicResult_bfd472e" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="topic">The topic's name ("topic", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -196,8 +198,8 @@ namespace VelmoKiv
             return engine.InvokeAsync<LeaveTopicResultArgs>("StreamChannel_leaveTopic_1fa04dd", json, null, cancellationToken);
         }
 
-        /// <summary>"StreamChannel_leave_90386a9"; completes with "KivEventHandler_onLeaveResult_ce14e01" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
+        /// <summary>Leaves the stream channel. "StreamChannel_leave_90386a9"; completes with "KivEventHandler_onLeaveResult_ce14e01" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -216,11 +218,11 @@ namespace VelmoKiv
             return engine.InvokeAsync<LeaveResultArgs>("StreamChannel_leave_90386a9", json, null, cancellationToken);
         }
 
-        /// <summary>"StreamChannel_publishTopicMessage_a31773e"; completes with "KivEventHandler_onPublishTopicMessageResult_ce14e01" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="topic">"topic": string.</param>
-        /// <param name="message">"message": the payload bytes.</param>
-        /// <param name="option">"option": object.</param>
+        /// <summary>Publishes the call's buffer as a message in a topic. "StreamChannel_publishTopicMessage_a31773e"; completes with "KivEventHandler_onPublishTopicMessageResult_ce14e01" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="topic">The topic's name ("topic", string).</param>
+        /// <param name="message">The payload bytes.</param>
+        /// <param name="option">The message's options; a field left out keeps its default ("option", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -248,12 +250,13 @@ namespace VelmoKiv
             return engine.InvokeAsync<PublishTopicMessageResultArgs>("StreamChannel_publishTopicMessage_a31773e", json, message, cancellationToken);
         }
 
-        /// <summary>"StreamChannel_release" (sync; success code 0).</summary>
-        /// <param name="channelName">"channelName": string.</param>
+        /// <summary>Releases the stream channel object. "StreamChannel_release" (sync; success code 0).</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void Release(string channelName)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_release needs \"channelName\"");
@@ -264,9 +267,9 @@ namespace VelmoKiv
             engine.ThrowUnlessZero("StreamChannel_release", engine.Invoke("StreamChannel_release", json, null, 0)["result"].AsInt32());
         }
 
-        /// <summary>"StreamChannel_renewToken_1fa04dd"; completes with "KivEventHandler_onRenewTokenResult_e9203be" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="token">"token": string.</param>
+        /// <summary>Replaces the stream channel's token. "StreamChannel_renewToken_1fa04dd"; completes with "KivEventHandler_onRenewTokenResult_e9203be" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="token">The token ("token", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -288,13 +291,14 @@ namespace VelmoKiv
             return engine.InvokeAsync<RenewTokenResultArgs>("StreamChannel_renewToken_1fa04dd", json, null, cancellationToken);
         }
 
-        /// <summary>"StreamChannel_setParameters_3a2037f" (sync; success code 0).</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="parameters">"parameters": string.</param>
+        /// <summary>Passes settings for the stream channel as JSON text. "StreamChannel_setParameters_3a2037f" (sync; success code 0).</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="parameters">The settings as JSON text ("parameters", string).</param>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetParameters(string channelName, string parameters)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "StreamChannel_setParameters_3a2037f needs \"channelName\"");
@@ -308,10 +312,10 @@ namespace VelmoKiv
             engine.ThrowUnlessZero("StreamChannel_setParameters_3a2037f", engine.Invoke("StreamChannel_setParameters_3a2037f", json, null, 0)["result"].AsInt32());
         }
 
-        /// <summary>"StreamChannel_subscribeTopic_b801234"; completes with "KivEventHandler_onSubscribeTopicResult_ae281ad" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="topic">"topic": string.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Subscribes to publishers of a topic. "StreamChannel_subscribeTopic_b801234"; completes with "KivEventHandler_onSubscribeTopicResult_ae281ad" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="topic">The topic's name ("topic", string).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -336,10 +340,10 @@ namespace VelmoKiv
             return engine.InvokeAsync<SubscribeTopicResultArgs>("StreamChannel_subscribeTopic_b801234", json, null, cancellationToken);
         }
 
-        /// <summary>"StreamChannel_unsubscribeTopic_b801234"; completes with "KivEventHandler_onUnsubscribeTopicResult_ce14e01" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="topic">"topic": string.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Unsubscribes from publishers of a topic. "StreamChannel_unsubscribeTopic_b801234"; completes with "KivEventHandler_onUnsubscribeTopicResult_ce14e01" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="topic">The topic's name ("topic", string).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -372,10 +376,11 @@ namespace VelmoKiv
 
         internal ClientApi(KivEngine engine) { this.engine = engine; }
 
-        /// <summary>"KivClient_getLock" (local; success code 4).</summary>
+        /// <summary>Answered by the library with code 4 and no result: lock calls need no handle. "KivClient_getLock" (local; success code 4).</summary>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void GetLock()
         {
             var w = new JsonWriter().BeginObject();
@@ -383,10 +388,11 @@ namespace VelmoKiv
             engine.Invoke("KivClient_getLock", json, null, 4);
         }
 
-        /// <summary>"KivClient_getPresence" (local; success code 4).</summary>
+        /// <summary>Answered by the library with code 4 and no result: presence calls need no handle. "KivClient_getPresence" (local; success code 4).</summary>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void GetPresence()
         {
             var w = new JsonWriter().BeginObject();
@@ -394,10 +400,11 @@ namespace VelmoKiv
             engine.Invoke("KivClient_getPresence", json, null, 4);
         }
 
-        /// <summary>"KivClient_getStorage" (local; success code 4).</summary>
+        /// <summary>Answered by the library with code 4 and no result: storage calls need no handle. "KivClient_getStorage" (local; success code 4).</summary>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void GetStorage()
         {
             var w = new JsonWriter().BeginObject();
@@ -405,8 +412,8 @@ namespace VelmoKiv
             engine.Invoke("KivClient_getStorage", json, null, 4);
         }
 
-        /// <summary>"KivClient_login_1fa04dd"; completes with "KivEventHandler_onLoginResult_4f46899" carrying the same request id.</summary>
-        /// <param name="token">"token": string.</param>
+        /// <summary>Logs the client in with a token. "KivClient_login_1fa04dd"; completes with "KivEventHandler_onLoginResult_4f46899" carrying the same request id.</summary>
+        /// <param name="token">The token ("token", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -425,7 +432,7 @@ namespace VelmoKiv
             return engine.InvokeAsync<LoginResultArgs>("KivClient_login_1fa04dd", json, null, cancellationToken);
         }
 
-        /// <summary>"KivClient_logout_90386a9"; completes with "KivEventHandler_onLogoutResult_4f46899" carrying the same request id.</summary>
+        /// <summary>Logs the client out. "KivClient_logout_90386a9"; completes with "KivEventHandler_onLogoutResult_4f46899" carrying the same request id.</summary>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
@@ -440,10 +447,10 @@ namespace VelmoKiv
             return engine.InvokeAsync<LogoutResultArgs>("KivClient_logout_90386a9", json, null, cancellationToken);
         }
 
-        /// <summary>"KivClient_publish_2d36e93"; completes with "KivEventHandler_onPublishResult_4f46899" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="message">"message": the payload bytes.</param>
-        /// <param name="option">"option": object.</param>
+        /// <summary>Publishes the call's buffer as a message to a channel. "KivClient_publish_2d36e93"; completes with "KivEventHandler_onPublishResult_4f46899" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="message">The payload bytes.</param>
+        /// <param name="option">The message's options; a field left out keeps its default ("option", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -468,10 +475,11 @@ namespace VelmoKiv
             return engine.InvokeAsync<PublishResultArgs>("KivClient_publish_2d36e93", json, message, cancellationToken);
         }
 
-        /// <summary>"KivClient_release" (sync; success code 0).</summary>
+        /// <summary>Releases the SDK client; the engine stays and may create another. "KivClient_release" (sync; success code 0).</summary>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void Release()
         {
             var w = new JsonWriter().BeginObject();
@@ -479,8 +487,8 @@ namespace VelmoKiv
             engine.ThrowUnlessZero("KivClient_release", engine.Invoke("KivClient_release", json, null, 0)["result"].AsInt32());
         }
 
-        /// <summary>"KivClient_renewToken_1fa04dd"; completes with "KivEventHandler_onRenewTokenResult_e9203be" carrying the same request id.</summary>
-        /// <param name="token">"token": string.</param>
+        /// <summary>Replaces the client's token. "KivClient_renewToken_1fa04dd"; completes with "KivEventHandler_onRenewTokenResult_e9203be" carrying the same request id.</summary>
+        /// <param name="token">The token ("token", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -499,11 +507,12 @@ namespace VelmoKiv
             return engine.InvokeAsync<RenewTokenResultArgs>("KivClient_renewToken_1fa04dd", json, null, cancellationToken);
         }
 
-        /// <summary>"KivClient_setAppType" (sync; success code 0).</summary>
-        /// <param name="appType">"appType": integer.</param>
+        /// <summary>Tells the SDK the host application's type. "KivClient_setAppType" (sync; success code 0).</summary>
+        /// <param name="appType">The host application's type, as the SDK numbers it ("appType", integer).</param>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetAppType(int appType)
         {
             var w = new JsonWriter().BeginObject();
@@ -513,12 +522,13 @@ namespace VelmoKiv
             engine.ThrowUnlessZero("KivClient_setAppType", engine.Invoke("KivClient_setAppType", json, null, 0)["result"].AsInt32());
         }
 
-        /// <summary>"KivClient_setLogFile" (local; success code 0).</summary>
-        /// <param name="filePath">"filePath": string.</param>
+        /// <summary>Moves the library's log file to a path. "KivClient_setLogFile" (local; success code 0).</summary>
+        /// <param name="filePath">The log file's path ("filePath", string).</param>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetLogFile(string filePath)
         {
             if (filePath == null) throw new ArgumentNullException("filePath", "KivClient_setLogFile needs \"filePath\"");
@@ -529,11 +539,12 @@ namespace VelmoKiv
             engine.ThrowUnlessZero("KivClient_setLogFile", engine.Invoke("KivClient_setLogFile", json, null, 0)["result"].AsInt32());
         }
 
-        /// <summary>"KivClient_setLogFileSize" (local; success code 0).</summary>
-        /// <param name="fileSizeInKBytes">"fileSizeInKBytes": unsigned.</param>
+        /// <summary>Sets the size in KiB at which a log file rolls over. "KivClient_setLogFileSize" (local; success code 0).</summary>
+        /// <param name="fileSizeInKBytes">The size of a log file in KiB at which it rolls over ("fileSizeInKBytes", unsigned).</param>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetLogFileSize(uint fileSizeInKBytes)
         {
             var w = new JsonWriter().BeginObject();
@@ -543,26 +554,28 @@ namespace VelmoKiv
             engine.ThrowUnlessZero("KivClient_setLogFileSize", engine.Invoke("KivClient_setLogFileSize", json, null, 0)["result"].AsInt32());
         }
 
-        /// <summary>"KivClient_setLogLevel" (local; success code 0).</summary>
-        /// <param name="level">"level": integer.</param>
+        /// <summary>Sets the lowest level of the library's log lines. "KivClient_setLogLevel" (local; success code 0).</summary>
+        /// <param name="level">The lowest level written ("level", integer).</param>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
-        public void SetLogLevel(int level)
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
+        public void SetLogLevel(KivLogLevel level)
         {
             var w = new JsonWriter().BeginObject();
             w.Key("level");
-            w.Value(level);
+            w.Value((int)level);
             var json = w.EndObject().ToString();
             engine.ThrowUnlessZero("KivClient_setLogLevel", engine.Invoke("KivClient_setLogLevel", json, null, 0)["result"].AsInt32());
         }
 
-        /// <summary>"KivClient_setParameters_3a2037f" (sync; success code 0).</summary>
-        /// <param name="parameters">"parameters": string.</param>
+        /// <summary>Passes settings to the SDK as JSON text. "KivClient_setParameters_3a2037f" (sync; success code 0).</summary>
+        /// <param name="parameters">The settings as JSON text ("parameters", string).</param>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
         /// <exception cref="ArgumentException">A text holds a lone surrogate or an array a null element.</exception>
         /// <exception cref="ObjectDisposedException">The engine was disposed.</exception>
         /// <exception cref="KivException">The library or the SDK answered a failure.</exception>
+        /// <exception cref="KivResultTruncatedException">The result was cut at the library's result buffer.</exception>
         public void SetParameters(string parameters)
         {
             if (parameters == null) throw new ArgumentNullException("parameters", "KivClient_setParameters_3a2037f needs \"parameters\"");
@@ -573,9 +586,9 @@ namespace VelmoKiv
             engine.ThrowUnlessZero("KivClient_setParameters_3a2037f", engine.Invoke("KivClient_setParameters_3a2037f", json, null, 0)["result"].AsInt32());
         }
 
-        /// <summary>"KivClient_subscribe_3fae92d"; completes with "KivEventHandler_onSubscribeResult_edf84fc" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Subscribes the client to a message channel. "KivClient_subscribe_3fae92d"; completes with "KivEventHandler_onSubscribeResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -597,8 +610,8 @@ namespace VelmoKiv
             return engine.InvokeAsync<SubscribeResultArgs>("KivClient_subscribe_3fae92d", json, null, cancellationToken);
         }
 
-        /// <summary>"KivClient_unsubscribe_1fa04dd"; completes with "KivEventHandler_onUnsubscribeResult_edf84fc" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
+        /// <summary>Leaves a message channel. "KivClient_unsubscribe_1fa04dd"; completes with "KivEventHandler_onUnsubscribeResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -625,9 +638,9 @@ namespace VelmoKiv
 
         internal StorageApi(KivEngine engine) { this.engine = engine; }
 
-        /// <summary>"KivStorage_getChannelMetadata_ad8568b"; completes with "KivEventHandler_onGetChannelMetadataResult_d105bb5" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
+        /// <summary>Reads a channel's metadata. "KivStorage_getChannelMetadata_ad8568b"; completes with "KivEventHandler_onGetChannelMetadataResult_d105bb5" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -636,20 +649,20 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<GetChannelMetadataResultArgs> GetChannelMetadataAsync(string channelName, int channelType, CancellationToken cancellationToken = default)
+        public Task<GetChannelMetadataResultArgs> GetChannelMetadataAsync(string channelName, ChannelType channelType, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivStorage_getChannelMetadata_ad8568b needs \"channelName\"");
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             var json = w.EndObject().ToString();
             return engine.InvokeAsync<GetChannelMetadataResultArgs>("KivStorage_getChannelMetadata_ad8568b", json, null, cancellationToken);
         }
 
-        /// <summary>"KivStorage_getUserMetadata_1fa04dd"; completes with "KivEventHandler_onGetUserMetadataResult_7065706" carrying the same request id.</summary>
-        /// <param name="userId">"userId": string.</param>
+        /// <summary>Reads a user's metadata. "KivStorage_getUserMetadata_1fa04dd"; completes with "KivEventHandler_onGetUserMetadataResult_7065706" carrying the same request id.</summary>
+        /// <param name="userId">The user's id ("userId", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -668,12 +681,12 @@ namespace VelmoKiv
             return engine.InvokeAsync<GetUserMetadataResultArgs>("KivStorage_getUserMetadata_1fa04dd", json, null, cancellationToken);
         }
 
-        /// <summary>"KivStorage_removeChannelMetadata_55e6d00"; completes with "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="data">"data": object.</param>
-        /// <param name="options">"options": object.</param>
-        /// <param name="lockName">"lockName": string.</param>
+        /// <summary>Removes items of a channel's metadata. "KivStorage_removeChannelMetadata_55e6d00"; completes with "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="data">The metadata: its major revision and items ("data", object).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
+        /// <param name="lockName">A lock the client must hold for the write; empty for none ("lockName", string); left out, the binding sends "".</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -682,7 +695,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<RemoveChannelMetadataResultArgs> RemoveChannelMetadataAsync(string channelName, int channelType, Metadata data, MetadataOptions options, string lockName, CancellationToken cancellationToken = default)
+        public Task<RemoveChannelMetadataResultArgs> RemoveChannelMetadataAsync(string channelName, ChannelType channelType, Metadata data, MetadataOptions options, string lockName = "", CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivStorage_removeChannelMetadata_55e6d00 needs \"channelName\"");
             if (data == null) throw new ArgumentNullException("data", "KivStorage_removeChannelMetadata_55e6d00 needs \"data\"");
@@ -692,7 +705,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("data");
             (data ?? new Metadata()).WriteTo(w);
             w.Key("options");
@@ -703,10 +716,10 @@ namespace VelmoKiv
             return engine.InvokeAsync<RemoveChannelMetadataResultArgs>("KivStorage_removeChannelMetadata_55e6d00", json, null, cancellationToken);
         }
 
-        /// <summary>"KivStorage_removeUserMetadata_24ae125"; completes with "KivEventHandler_onRemoveUserMetadataResult_edf84fc" carrying the same request id.</summary>
-        /// <param name="userId">"userId": string.</param>
-        /// <param name="data">"data": object.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Removes items of a user's metadata. "KivStorage_removeUserMetadata_24ae125"; completes with "KivEventHandler_onRemoveUserMetadataResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="userId">The user's id ("userId", string).</param>
+        /// <param name="data">The metadata: its major revision and items ("data", object).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -731,12 +744,12 @@ namespace VelmoKiv
             return engine.InvokeAsync<RemoveUserMetadataResultArgs>("KivStorage_removeUserMetadata_24ae125", json, null, cancellationToken);
         }
 
-        /// <summary>"KivStorage_setChannelMetadata_55e6d00"; completes with "KivEventHandler_onSetChannelMetadataResult_7cb1a6e" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="data">"data": object.</param>
-        /// <param name="options">"options": object.</param>
-        /// <param name="lockName">"lockName": string.</param>
+        /// <summary>Sets items of a channel's metadata. "KivStorage_setChannelMetadata_55e6d00"; completes with "KivEventHandler_onSetChannelMetadataResult_7cb1a6e" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="data">The metadata: its major revision and items ("data", object).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
+        /// <param name="lockName">A lock the client must hold for the write; empty for none ("lockName", string); left out, the binding sends "".</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -745,7 +758,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<SetChannelMetadataResultArgs> SetChannelMetadataAsync(string channelName, int channelType, Metadata data, MetadataOptions options, string lockName, CancellationToken cancellationToken = default)
+        public Task<SetChannelMetadataResultArgs> SetChannelMetadataAsync(string channelName, ChannelType channelType, Metadata data, MetadataOptions options, string lockName = "", CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivStorage_setChannelMetadata_55e6d00 needs \"channelName\"");
             if (data == null) throw new ArgumentNullException("data", "KivStorage_setChannelMetadata_55e6d00 needs \"data\"");
@@ -755,7 +768,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("data");
             (data ?? new Metadata()).WriteTo(w);
             w.Key("options");
@@ -766,10 +779,10 @@ namespace VelmoKiv
             return engine.InvokeAsync<SetChannelMetadataResultArgs>("KivStorage_setChannelMetadata_55e6d00", json, null, cancellationToken);
         }
 
-        /// <summary>"KivStorage_setUserMetadata_24ae125"; completes with "KivEventHandler_onSetUserMetadataResult_edf84fc" carrying the same request id.</summary>
-        /// <param name="userId">"userId": string.</param>
-        /// <param name="data">"data": object.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Sets items of a user's metadata. "KivStorage_setUserMetadata_24ae125"; completes with "KivEventHandler_onSetUserMetadataResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="userId">The user's id ("userId", string).</param>
+        /// <param name="data">The metadata: its major revision and items ("data", object).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -794,8 +807,8 @@ namespace VelmoKiv
             return engine.InvokeAsync<SetUserMetadataResultArgs>("KivStorage_setUserMetadata_24ae125", json, null, cancellationToken);
         }
 
-        /// <summary>"KivStorage_subscribeUserMetadata_1fa04dd"; completes with "KivEventHandler_onSubscribeUserMetadataResult_edf84fc" carrying the same request id.</summary>
-        /// <param name="userId">"userId": string.</param>
+        /// <summary>Subscribes to changes of a user's metadata. "KivStorage_subscribeUserMetadata_1fa04dd"; completes with "KivEventHandler_onSubscribeUserMetadataResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="userId">The user's id ("userId", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -814,8 +827,8 @@ namespace VelmoKiv
             return engine.InvokeAsync<SubscribeUserMetadataResultArgs>("KivStorage_subscribeUserMetadata_1fa04dd", json, null, cancellationToken);
         }
 
-        /// <summary>"KivStorage_unsubscribeUserMetadata_1fa04dd"; completes with "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc" carrying the same request id.</summary>
-        /// <param name="userId">"userId": string.</param>
+        /// <summary>Ends the subscription to a user's metadata. "KivStorage_unsubscribeUserMetadata_1fa04dd"; completes with "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="userId">The user's id ("userId", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -834,12 +847,12 @@ namespace VelmoKiv
             return engine.InvokeAsync<UnsubscribeUserMetadataResultArgs>("KivStorage_unsubscribeUserMetadata_1fa04dd", json, null, cancellationToken);
         }
 
-        /// <summary>"KivStorage_updateChannelMetadata_55e6d00"; completes with "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="data">"data": object.</param>
-        /// <param name="options">"options": object.</param>
-        /// <param name="lockName">"lockName": string.</param>
+        /// <summary>Updates items of a channel's metadata. "KivStorage_updateChannelMetadata_55e6d00"; completes with "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="data">The metadata: its major revision and items ("data", object).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
+        /// <param name="lockName">A lock the client must hold for the write; empty for none ("lockName", string); left out, the binding sends "".</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -848,7 +861,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<UpdateChannelMetadataResultArgs> UpdateChannelMetadataAsync(string channelName, int channelType, Metadata data, MetadataOptions options, string lockName, CancellationToken cancellationToken = default)
+        public Task<UpdateChannelMetadataResultArgs> UpdateChannelMetadataAsync(string channelName, ChannelType channelType, Metadata data, MetadataOptions options, string lockName = "", CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivStorage_updateChannelMetadata_55e6d00 needs \"channelName\"");
             if (data == null) throw new ArgumentNullException("data", "KivStorage_updateChannelMetadata_55e6d00 needs \"data\"");
@@ -858,7 +871,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("data");
             (data ?? new Metadata()).WriteTo(w);
             w.Key("options");
@@ -869,10 +882,10 @@ namespace VelmoKiv
             return engine.InvokeAsync<UpdateChannelMetadataResultArgs>("KivStorage_updateChannelMetadata_55e6d00", json, null, cancellationToken);
         }
 
-        /// <summary>"KivStorage_updateUserMetadata_24ae125"; completes with "KivEventHandler_onUpdateUserMetadataResult_edf84fc" carrying the same request id.</summary>
-        /// <param name="userId">"userId": string.</param>
-        /// <param name="data">"data": object.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Updates items of a user's metadata. "KivStorage_updateUserMetadata_24ae125"; completes with "KivEventHandler_onUpdateUserMetadataResult_edf84fc" carrying the same request id.</summary>
+        /// <param name="userId">The user's id ("userId", string).</param>
+        /// <param name="data">The metadata: its major revision and items ("data", object).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -905,11 +918,11 @@ namespace VelmoKiv
 
         internal LockApi(KivEngine engine) { this.engine = engine; }
 
-        /// <summary>"KivLock_acquireLock_cd2dbc2"; completes with "KivEventHandler_onAcquireLockResult_aad7ec0" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="lockName">"lockName": string.</param>
-        /// <param name="retry">"retry": boolean.</param>
+        /// <summary>Acquires a lock; with retry, waits while another holds it. "KivLock_acquireLock_cd2dbc2"; completes with "KivEventHandler_onAcquireLockResult_aad7ec0" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="lockName">The lock's name ("lockName", string).</param>
+        /// <param name="retry">Whether to wait for the lock while another user holds it ("retry", boolean); left out, the binding sends false.</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -918,7 +931,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<AcquireLockResultArgs> AcquireLockAsync(string channelName, int channelType, string lockName, bool retry, CancellationToken cancellationToken = default)
+        public Task<AcquireLockResultArgs> AcquireLockAsync(string channelName, ChannelType channelType, string lockName, bool retry = false, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_acquireLock_cd2dbc2 needs \"channelName\"");
             if (lockName == null) throw new ArgumentNullException("lockName", "KivLock_acquireLock_cd2dbc2 needs \"lockName\"");
@@ -926,7 +939,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("lockName");
             w.Value(lockName);
             w.Key("retry");
@@ -935,9 +948,9 @@ namespace VelmoKiv
             return engine.InvokeAsync<AcquireLockResultArgs>("KivLock_acquireLock_cd2dbc2", json, null, cancellationToken);
         }
 
-        /// <summary>"KivLock_getLocks_ad8568b"; completes with "KivEventHandler_onGetLocksResult_6e98f5f" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
+        /// <summary>Lists the locks of a channel. "KivLock_getLocks_ad8568b"; completes with "KivEventHandler_onGetLocksResult_6e98f5f" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -946,22 +959,22 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<GetLocksResultArgs> GetLocksAsync(string channelName, int channelType, CancellationToken cancellationToken = default)
+        public Task<GetLocksResultArgs> GetLocksAsync(string channelName, ChannelType channelType, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_getLocks_ad8568b needs \"channelName\"");
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             var json = w.EndObject().ToString();
             return engine.InvokeAsync<GetLocksResultArgs>("KivLock_getLocks_ad8568b", json, null, cancellationToken);
         }
 
-        /// <summary>"KivLock_releaseLock_4ffa44d"; completes with "KivEventHandler_onReleaseLockResult_01034fa" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="lockName">"lockName": string.</param>
+        /// <summary>Releases a lock the client holds. "KivLock_releaseLock_4ffa44d"; completes with "KivEventHandler_onReleaseLockResult_01034fa" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="lockName">The lock's name ("lockName", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -970,7 +983,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<ReleaseLockResultArgs> ReleaseLockAsync(string channelName, int channelType, string lockName, CancellationToken cancellationToken = default)
+        public Task<ReleaseLockResultArgs> ReleaseLockAsync(string channelName, ChannelType channelType, string lockName, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_releaseLock_4ffa44d needs \"channelName\"");
             if (lockName == null) throw new ArgumentNullException("lockName", "KivLock_releaseLock_4ffa44d needs \"lockName\"");
@@ -978,17 +991,17 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("lockName");
             w.Value(lockName);
             var json = w.EndObject().ToString();
             return engine.InvokeAsync<ReleaseLockResultArgs>("KivLock_releaseLock_4ffa44d", json, null, cancellationToken);
         }
 
-        /// <summary>"KivLock_removeLock_4ffa44d"; completes with "KivEventHandler_onRemoveLockResult_01034fa" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="lockName">"lockName": string.</param>
+        /// <summary>Removes a lock from a channel. "KivLock_removeLock_4ffa44d"; completes with "KivEventHandler_onRemoveLockResult_01034fa" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="lockName">The lock's name ("lockName", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -997,7 +1010,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<RemoveLockResultArgs> RemoveLockAsync(string channelName, int channelType, string lockName, CancellationToken cancellationToken = default)
+        public Task<RemoveLockResultArgs> RemoveLockAsync(string channelName, ChannelType channelType, string lockName, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_removeLock_4ffa44d needs \"channelName\"");
             if (lockName == null) throw new ArgumentNullException("lockName", "KivLock_removeLock_4ffa44d needs \"lockName\"");
@@ -1005,18 +1018,18 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("lockName");
             w.Value(lockName);
             var json = w.EndObject().ToString();
             return engine.InvokeAsync<RemoveLockResultArgs>("KivLock_removeLock_4ffa44d", json, null, cancellationToken);
         }
 
-        /// <summary>"KivLock_revokeLock_fc4a9d7"; completes with "KivEventHandler_onRevokeLockResult_01034fa" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="lockName">"lockName": string.</param>
-        /// <param name="owner">"owner": string.</param>
+        /// <summary>Takes a lock away from the user holding it. "KivLock_revokeLock_fc4a9d7"; completes with "KivEventHandler_onRevokeLockResult_01034fa" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="lockName">The lock's name ("lockName", string).</param>
+        /// <param name="owner">The user holding the lock ("owner", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -1025,7 +1038,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<RevokeLockResultArgs> RevokeLockAsync(string channelName, int channelType, string lockName, string owner, CancellationToken cancellationToken = default)
+        public Task<RevokeLockResultArgs> RevokeLockAsync(string channelName, ChannelType channelType, string lockName, string owner, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_revokeLock_fc4a9d7 needs \"channelName\"");
             if (lockName == null) throw new ArgumentNullException("lockName", "KivLock_revokeLock_fc4a9d7 needs \"lockName\"");
@@ -1034,7 +1047,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("lockName");
             w.Value(lockName);
             w.Key("owner");
@@ -1043,11 +1056,11 @@ namespace VelmoKiv
             return engine.InvokeAsync<RevokeLockResultArgs>("KivLock_revokeLock_fc4a9d7", json, null, cancellationToken);
         }
 
-        /// <summary>"KivLock_setLock_89e5672"; completes with "KivEventHandler_onSetLockResult_01034fa" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="lockName">"lockName": string.</param>
-        /// <param name="ttl">"ttl": unsigned.</param>
+        /// <summary>Creates a lock in a channel, with its time to live. "KivLock_setLock_89e5672"; completes with "KivEventHandler_onSetLockResult_01034fa" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="lockName">The lock's name ("lockName", string).</param>
+        /// <param name="ttl">The lock's time to live in seconds ("ttl", unsigned).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -1056,7 +1069,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<SetLockResultArgs> SetLockAsync(string channelName, int channelType, string lockName, uint ttl, CancellationToken cancellationToken = default)
+        public Task<SetLockResultArgs> SetLockAsync(string channelName, ChannelType channelType, string lockName, uint ttl, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivLock_setLock_89e5672 needs \"channelName\"");
             if (lockName == null) throw new ArgumentNullException("lockName", "KivLock_setLock_89e5672 needs \"lockName\"");
@@ -1064,7 +1077,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("lockName");
             w.Value(lockName);
             w.Key("ttl");
@@ -1081,10 +1094,10 @@ namespace VelmoKiv
 
         internal PresenceApi(KivEngine engine) { this.engine = engine; }
 
-        /// <summary>"KivPresence_getOnlineUsers_ce2d8e8"; completes with "KivEventHandler_onGetOnlineUsersResult_b070777" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Lists the users present in a channel, page by page. "KivPresence_getOnlineUsers_ce2d8e8"; completes with "KivEventHandler_onGetOnlineUsersResult_b070777" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -1093,7 +1106,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<GetOnlineUsersResultArgs> GetOnlineUsersAsync(string channelName, int channelType, GetOnlineUsersOptions options, CancellationToken cancellationToken = default)
+        public Task<GetOnlineUsersResultArgs> GetOnlineUsersAsync(string channelName, ChannelType channelType, GetOnlineUsersOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivPresence_getOnlineUsers_ce2d8e8 needs \"channelName\"");
             if (options == null) throw new ArgumentNullException("options", "KivPresence_getOnlineUsers_ce2d8e8 needs \"options\"");
@@ -1101,17 +1114,17 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("options");
             (options ?? new GetOnlineUsersOptions()).WriteTo(w);
             var json = w.EndObject().ToString();
             return engine.InvokeAsync<GetOnlineUsersResultArgs>("KivPresence_getOnlineUsers_ce2d8e8", json, null, cancellationToken);
         }
 
-        /// <summary>"KivPresence_getState_4ffa44d"; completes with "KivEventHandler_onPresenceGetStateResult_3d764cc" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="userId">"userId": string.</param>
+        /// <summary>Reads a user's presence state in a channel. "KivPresence_getState_4ffa44d"; completes with "KivEventHandler_onPresenceGetStateResult_3d764cc" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="userId">The user's id ("userId", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -1120,7 +1133,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<PresenceGetStateResultArgs> GetStateAsync(string channelName, int channelType, string userId, CancellationToken cancellationToken = default)
+        public Task<PresenceGetStateResultArgs> GetStateAsync(string channelName, ChannelType channelType, string userId, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivPresence_getState_4ffa44d needs \"channelName\"");
             if (userId == null) throw new ArgumentNullException("userId", "KivPresence_getState_4ffa44d needs \"userId\"");
@@ -1128,15 +1141,15 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("userId");
             w.Value(userId);
             var json = w.EndObject().ToString();
             return engine.InvokeAsync<PresenceGetStateResultArgs>("KivPresence_getState_4ffa44d", json, null, cancellationToken);
         }
 
-        /// <summary>"KivPresence_getUserChannels_1fa04dd"; completes with "KivEventHandler_onGetUserChannelsResult_ae64023" carrying the same request id.</summary>
-        /// <param name="userId">"userId": string.</param>
+        /// <summary>Lists the channels where a user is present. "KivPresence_getUserChannels_1fa04dd"; completes with "KivEventHandler_onGetUserChannelsResult_ae64023" carrying the same request id.</summary>
+        /// <param name="userId">The user's id ("userId", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -1155,10 +1168,10 @@ namespace VelmoKiv
             return engine.InvokeAsync<GetUserChannelsResultArgs>("KivPresence_getUserChannels_1fa04dd", json, null, cancellationToken);
         }
 
-        /// <summary>"KivPresence_removeState_d7033d8"; completes with "KivEventHandler_onPresenceRemoveStateResult_4f46899" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="keys">"keys": array.</param>
+        /// <summary>Removes keys of the client's presence state in a channel. "KivPresence_removeState_d7033d8"; completes with "KivEventHandler_onPresenceRemoveStateResult_4f46899" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="keys">The state keys to remove ("keys", array).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -1167,7 +1180,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<PresenceRemoveStateResultArgs> RemoveStateAsync(string channelName, int channelType, string[] keys, CancellationToken cancellationToken = default)
+        public Task<PresenceRemoveStateResultArgs> RemoveStateAsync(string channelName, ChannelType channelType, string[] keys, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivPresence_removeState_d7033d8 needs \"channelName\"");
             if (keys == null) throw new ArgumentNullException("keys", "KivPresence_removeState_d7033d8 needs \"keys\"");
@@ -1175,7 +1188,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("count");
             w.Value((uint)keys.Length);
             w.Key("keys");
@@ -1186,10 +1199,10 @@ namespace VelmoKiv
             return engine.InvokeAsync<PresenceRemoveStateResultArgs>("KivPresence_removeState_d7033d8", json, null, cancellationToken);
         }
 
-        /// <summary>"KivPresence_setState_b73723a"; completes with "KivEventHandler_onPresenceSetStateResult_4f46899" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="items">"items": array.</param>
+        /// <summary>Sets items of the client's presence state in a channel. "KivPresence_setState_b73723a"; completes with "KivEventHandler_onPresenceSetStateResult_4f46899" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="items">The state items to set, each a key and a value ("items", array).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -1198,7 +1211,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<PresenceSetStateResultArgs> SetStateAsync(string channelName, int channelType, StateItem[] items, CancellationToken cancellationToken = default)
+        public Task<PresenceSetStateResultArgs> SetStateAsync(string channelName, ChannelType channelType, StateItem[] items, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivPresence_setState_b73723a needs \"channelName\"");
             if (items == null) throw new ArgumentNullException("items", "KivPresence_setState_b73723a needs \"items\"");
@@ -1206,7 +1219,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("items");
             w.BeginArray();
             foreach (var e in items ?? System.Array.Empty<StateItem>()) (e ?? throw w.NullElement()).WriteTo(w);
@@ -1217,8 +1230,8 @@ namespace VelmoKiv
             return engine.InvokeAsync<PresenceSetStateResultArgs>("KivPresence_setState_b73723a", json, null, cancellationToken);
         }
 
-        /// <summary>"KivPresence_whereNow_1fa04dd"; completes with "KivEventHandler_onWhereNowResult_ae64023" carrying the same request id.</summary>
-        /// <param name="userId">"userId": string.</param>
+        /// <summary>Lists the channels where a user is present. "KivPresence_whereNow_1fa04dd"; completes with "KivEventHandler_onWhereNowResult_ae64023" carrying the same request id.</summary>
+        /// <param name="userId">The user's id ("userId", string).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -1237,10 +1250,10 @@ namespace VelmoKiv
             return engine.InvokeAsync<WhereNowResultArgs>("KivPresence_whereNow_1fa04dd", json, null, cancellationToken);
         }
 
-        /// <summary>"KivPresence_whoNow_f7f61d1"; completes with "KivEventHandler_onWhoNowResult_b070777" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Lists the users present in a channel. "KivPresence_whoNow_f7f61d1"; completes with "KivEventHandler_onWhoNowResult_b070777" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -1249,7 +1262,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<WhoNowResultArgs> WhoNowAsync(string channelName, int channelType, PresenceOptions options, CancellationToken cancellationToken = default)
+        public Task<WhoNowResultArgs> WhoNowAsync(string channelName, ChannelType channelType, PresenceOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivPresence_whoNow_f7f61d1 needs \"channelName\"");
             if (options == null) throw new ArgumentNullException("options", "KivPresence_whoNow_f7f61d1 needs \"options\"");
@@ -1257,7 +1270,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("options");
             (options ?? new PresenceOptions()).WriteTo(w);
             var json = w.EndObject().ToString();
@@ -1272,10 +1285,10 @@ namespace VelmoKiv
 
         internal HistoryApi(KivEngine engine) { this.engine = engine; }
 
-        /// <summary>"KivHistory_getMessages_e5877fc"; completes with "KivEventHandler_onGetHistoryMessagesResult_c5dd08c" carrying the same request id.</summary>
-        /// <param name="channelName">"channelName": string.</param>
-        /// <param name="channelType">"channelType": integer.</param>
-        /// <param name="options">"options": object.</param>
+        /// <summary>Reads the stored messages of a channel. "KivHistory_getMessages_e5877fc"; completes with "KivEventHandler_onGetHistoryMessagesResult_c5dd08c" carrying the same request id.</summary>
+        /// <param name="channelName">The channel's name ("channelName", string).</param>
+        /// <param name="channelType">The channel's type ("channelType", integer).</param>
+        /// <param name="options">The call's options; a field left out keeps its default ("options", object).</param>
         /// <param name="cancellationToken">Ends the wait for the result; what the SDK already did stands.</param>
         /// <returns>The result event carrying this call's request id.</returns>
         /// <exception cref="ArgumentNullException">A parameter is null.</exception>
@@ -1284,7 +1297,7 @@ namespace VelmoKiv
         /// <exception cref="KivException">The library or the SDK refused the call; through the task, <see cref="KivRequestException"/> when the result carries an error.</exception>
         /// <exception cref="TimeoutException">Through the task: no result within <see cref="KivEngine.DefaultTimeout"/>.</exception>
         /// <exception cref="OperationCanceledException">Through the task: the token was cancelled.</exception>
-        public Task<GetHistoryMessagesResultArgs> GetMessagesAsync(string channelName, int channelType, GetHistoryMessagesOptions options, CancellationToken cancellationToken = default)
+        public Task<GetHistoryMessagesResultArgs> GetMessagesAsync(string channelName, ChannelType channelType, GetHistoryMessagesOptions options, CancellationToken cancellationToken = default)
         {
             if (channelName == null) throw new ArgumentNullException("channelName", "KivHistory_getMessages_e5877fc needs \"channelName\"");
             if (options == null) throw new ArgumentNullException("options", "KivHistory_getMessages_e5877fc needs \"options\"");
@@ -1292,7 +1305,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(channelName);
             w.Key("channelType");
-            w.Value(channelType);
+            w.Value((int)channelType);
             w.Key("options");
             (options ?? new GetHistoryMessagesOptions()).WriteTo(w);
             var json = w.EndObject().ToString();

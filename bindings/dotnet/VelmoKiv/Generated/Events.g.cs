@@ -7,7 +7,7 @@ using VelmoKiv.Json;
 
 namespace VelmoKiv
 {
-    /// <summary>"KivEventHandler_onLinkStateEvent_6d5317f" (SDK callback onLinkStateEvent).</summary>
+    /// <summary>The client's link to the service changed state. "KivEventHandler_onLinkStateEvent_6d5317f" (SDK callback onLinkStateEvent).</summary>
     public sealed class LinkStateEventArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -23,11 +23,11 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"event", object.</summary>
+        /// <summary>The SDK's event record ("event", object).</summary>
         public LinkStateEvent Event => LinkStateEvent.Read(B["event"]);
     }
 
-    /// <summary>"KivEventHandler_onMessageEvent_ce5f8f5" (SDK callback onMessageEvent).</summary>
+    /// <summary>A message arrived; its payload is the event's buffer. "KivEventHandler_onMessageEvent_ce5f8f5" (SDK callback onMessageEvent).</summary>
     public sealed class MessageEventArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -43,14 +43,14 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"event", object.</summary>
+        /// <summary>The SDK's event record ("event", object).</summary>
         public MessageEvent Event => MessageEvent.Read(B["event"]);
 
         /// <summary>The message payload: a copy of its own at each access.</summary>
         public byte[] Payload => PayloadCopy(0);
     }
 
-    /// <summary>"KivEventHandler_onPresenceEvent_32b5db1" (SDK callback onPresenceEvent).</summary>
+    /// <summary>Users came, went or changed their state in a channel. "KivEventHandler_onPresenceEvent_32b5db1" (SDK callback onPresenceEvent).</summary>
     public sealed class PresenceEventArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -66,11 +66,11 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"event", object.</summary>
+        /// <summary>The SDK's event record ("event", object).</summary>
         public PresenceEvent Event => PresenceEvent.Read(B["event"]);
     }
 
-    /// <summary>"KivEventHandler_onTopicEvent_b4e4bd7" (SDK callback onTopicEvent).</summary>
+    /// <summary>Publishers joined or left topics of a stream channel. "KivEventHandler_onTopicEvent_b4e4bd7" (SDK callback onTopicEvent).</summary>
     public sealed class TopicEventArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -86,11 +86,11 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"event", object.</summary>
+        /// <summary>The SDK's event record ("event", object).</summary>
         public TopicEvent Event => TopicEvent.Read(B["event"]);
     }
 
-    /// <summary>"KivEventHandler_onLockEvent_5e7fbef" (SDK callback onLockEvent).</summary>
+    /// <summary>Locks of a channel changed. "KivEventHandler_onLockEvent_5e7fbef" (SDK callback onLockEvent).</summary>
     public sealed class LockEventArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -106,11 +106,11 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"event", object.</summary>
+        /// <summary>The SDK's event record ("event", object).</summary>
         public LockEvent Event => LockEvent.Read(B["event"]);
     }
 
-    /// <summary>"KivEventHandler_onStorageEvent_4304228" (SDK callback onStorageEvent).</summary>
+    /// <summary>Metadata of a channel or a user changed. "KivEventHandler_onStorageEvent_4304228" (SDK callback onStorageEvent).</summary>
     public sealed class StorageEventArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -126,11 +126,11 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"event", object.</summary>
+        /// <summary>The SDK's event record ("event", object).</summary>
         public StorageEvent Event => StorageEvent.Read(B["event"]);
     }
 
-    /// <summary>"KivEventHandler_onTokenEvent_ec6a1f1" (SDK callback onTokenEvent).</summary>
+    /// <summary>Something happened to the client's token. "KivEventHandler_onTokenEvent_ec6a1f1" (SDK callback onTokenEvent).</summary>
     public sealed class TokenEventArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -146,11 +146,11 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"event", object.</summary>
+        /// <summary>The SDK's event record ("event", object).</summary>
         public TokenEvent Event => TokenEvent.Read(B["event"]);
     }
 
-    /// <summary>"KivEventHandler_onJoinResult_ce14e01" (SDK callback onJoinResult).</summary>
+    /// <summary>The outcome of joining a stream channel. "KivEventHandler_onJoinResult_ce14e01" (SDK callback onJoinResult).</summary>
     public sealed class JoinResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -166,23 +166,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onLeaveResult_ce14e01" (SDK callback onLeaveResult).</summary>
+    /// <summary>The outcome of leaving a stream channel. "KivEventHandler_onLeaveResult_ce14e01" (SDK callback onLeaveResult).</summary>
     public sealed class LeaveResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -198,23 +198,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onPublishTopicMessageResult_ce14e01" (SDK callback onPublishTopicMessageResult).</summary>
+    /// <summary>The outcome of publishing a message in a topic. "KivEventHandler_onPublishTopicMessageResult_ce14e01" (SDK callback onPublishTopicMessageResult).</summary>
     public sealed class PublishTopicMessageResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -230,23 +230,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"topic", string.</summary>
+        /// <summary>The topic's name ("topic", string).</summary>
         public string Topic => B["topic"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onJoinTopicResult_bfd472e" (SDK callback onJoinTopicResult).</summary>
+    /// <summary>The outcome of joining a topic. "KivEventHandler_onJoinTopicResult_bfd472e" (SDK callback onJoinTopicResult).</summary>
     public sealed class JoinTopicResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -262,29 +262,29 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"topic", string.</summary>
+        /// <summary>The topic's name ("topic", string).</summary>
         public string Topic => B["topic"].AsString();
 
-        /// <summary>"meta", string.</summary>
+        /// <summary>The publisher's text for the topic ("meta", string).</summary>
         public string Meta => B["meta"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onLeaveTopicResult_bfd472e" (SDK callback onLeaveTopicResult).</summary>
+    /// <summary>The outcome of leaving a topic. "KivEventHandler_onLeaveTopicResult_bfd472e" (SDK callback onLeaveTopicResult).</summary>
     public sealed class LeaveTopicResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -300,29 +300,29 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"topic", string.</summary>
+        /// <summary>The topic's name ("topic", string).</summary>
         public string Topic => B["topic"].AsString();
 
-        /// <summary>"meta", string.</summary>
+        /// <summary>The publisher's text for the topic ("meta", string).</summary>
         public string Meta => B["meta"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onSubscribeTopicResult_ae281ad" (SDK callback onSubscribeTopicResult).</summary>
+    /// <summary>The outcome of subscribing to a topic's publishers. "KivEventHandler_onSubscribeTopicResult_ae281ad" (SDK callback onSubscribeTopicResult).</summary>
     public sealed class SubscribeTopicResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -338,32 +338,32 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"topic", string.</summary>
+        /// <summary>The topic's name ("topic", string).</summary>
         public string Topic => B["topic"].AsString();
 
-        /// <summary>"succeedUsers", object.</summary>
+        /// <summary>The users the subscription succeeded for ("succeedUsers", object).</summary>
         public UserList SucceedUsers => UserList.Read(B["succeedUsers"]);
 
-        /// <summary>"failedUsers", object.</summary>
+        /// <summary>The users the subscription failed for ("failedUsers", object).</summary>
         public UserList FailedUsers => UserList.Read(B["failedUsers"]);
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onUnsubscribeTopicResult_ce14e01" (SDK callback onUnsubscribeTopicResult).</summary>
+    /// <summary>The outcome of unsubscribing from a topic's publishers. "KivEventHandler_onUnsubscribeTopicResult_ce14e01" (SDK callback onUnsubscribeTopicResult).</summary>
     public sealed class UnsubscribeTopicResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -379,23 +379,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"topic", string.</summary>
+        /// <summary>The topic's name ("topic", string).</summary>
         public string Topic => B["topic"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onGetSubscribedUserListResult_79f7ec8" (SDK callback onGetSubscribedUserListResult).</summary>
+    /// <summary>The publishers of a topic the client subscribed to. "KivEventHandler_onGetSubscribedUserListResult_79f7ec8" (SDK callback onGetSubscribedUserListResult).</summary>
     public sealed class GetSubscribedUserListResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -411,26 +411,26 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"topic", string.</summary>
+        /// <summary>The topic's name ("topic", string).</summary>
         public string Topic => B["topic"].AsString();
 
-        /// <summary>"users", object.</summary>
+        /// <summary>The users ("users", object).</summary>
         public UserList Users => UserList.Read(B["users"]);
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onConnectionStateChanged_ac0fd53" (SDK callback onConnectionStateChanged).</summary>
+    /// <summary>The connection of the client or a stream channel changed. "KivEventHandler_onConnectionStateChanged_ac0fd53" (SDK callback onConnectionStateChanged).</summary>
     public sealed class ConnectionStateChangedArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -446,17 +446,17 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"state", integer.</summary>
-        public int State => B["state"].AsInt32();
+        /// <summary>The connection's new state ("state", integer).</summary>
+        public ConnectionState State => (ConnectionState)B["state"].AsInt32();
 
-        /// <summary>"reason", integer.</summary>
-        public int Reason => B["reason"].AsInt32();
+        /// <summary>Why the state changed ("reason", integer).</summary>
+        public ConnectionStateReason Reason => (ConnectionStateReason)B["reason"].AsInt32();
     }
 
-    /// <summary>"KivEventHandler_onTokenPrivilegeWillExpire_3a2037f" (SDK callback onTokenPrivilegeWillExpire).</summary>
+    /// <summary>The token of the client or a stream channel expires soon. "KivEventHandler_onTokenPrivilegeWillExpire_3a2037f" (SDK callback onTokenPrivilegeWillExpire).</summary>
     public sealed class TokenPrivilegeWillExpireArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -472,11 +472,11 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
     }
 
-    /// <summary>"KivEventHandler_onSubscribeResult_edf84fc" (SDK callback onSubscribeResult).</summary>
+    /// <summary>The outcome of subscribing to a message channel. "KivEventHandler_onSubscribeResult_edf84fc" (SDK callback onSubscribeResult).</summary>
     public sealed class SubscribeResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -492,20 +492,20 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onUnsubscribeResult_edf84fc" (SDK callback onUnsubscribeResult).</summary>
+    /// <summary>The outcome of leaving a message channel. "KivEventHandler_onUnsubscribeResult_edf84fc" (SDK callback onUnsubscribeResult).</summary>
     public sealed class UnsubscribeResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -521,20 +521,20 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onPublishResult_4f46899" (SDK callback onPublishResult).</summary>
+    /// <summary>The outcome of publishing a message. "KivEventHandler_onPublishResult_4f46899" (SDK callback onPublishResult).</summary>
     public sealed class PublishResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -550,17 +550,17 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onLoginResult_4f46899" (SDK callback onLoginResult).</summary>
+    /// <summary>The outcome of the login. "KivEventHandler_onLoginResult_4f46899" (SDK callback onLoginResult).</summary>
     public sealed class LoginResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -576,17 +576,17 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onLogoutResult_4f46899" (SDK callback onLogoutResult).</summary>
+    /// <summary>The outcome of the logout. "KivEventHandler_onLogoutResult_4f46899" (SDK callback onLogoutResult).</summary>
     public sealed class LogoutResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -602,17 +602,17 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onRenewTokenResult_e9203be" (SDK callback onRenewTokenResult).</summary>
+    /// <summary>The outcome of renewing a token. "KivEventHandler_onRenewTokenResult_e9203be" (SDK callback onRenewTokenResult).</summary>
     public sealed class RenewTokenResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -628,23 +628,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"serverType", integer.</summary>
-        public int ServerType => B["serverType"].AsInt32();
+        /// <summary>The service whose token was renewed ("serverType", integer).</summary>
+        public ServerType ServerType => (ServerType)B["serverType"].AsInt32();
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onSetChannelMetadataResult_7cb1a6e" (SDK callback onSetChannelMetadataResult).</summary>
+    /// <summary>The outcome of setting a channel's metadata. "KivEventHandler_onSetChannelMetadataResult_7cb1a6e" (SDK callback onSetChannelMetadataResult).</summary>
     public sealed class SetChannelMetadataResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -660,23 +660,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"channelType", integer.</summary>
-        public int ChannelType => B["channelType"].AsInt32();
+        /// <summary>The channel's type ("channelType", integer).</summary>
+        public ChannelType ChannelType => (ChannelType)B["channelType"].AsInt32();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e" (SDK callback onUpdateChannelMetadataResult).</summary>
+    /// <summary>The outcome of updating a channel's metadata. "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e" (SDK callback onUpdateChannelMetadataResult).</summary>
     public sealed class UpdateChannelMetadataResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -692,23 +692,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"channelType", integer.</summary>
-        public int ChannelType => B["channelType"].AsInt32();
+        /// <summary>The channel's type ("channelType", integer).</summary>
+        public ChannelType ChannelType => (ChannelType)B["channelType"].AsInt32();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e" (SDK callback onRemoveChannelMetadataResult).</summary>
+    /// <summary>The outcome of removing a channel's metadata. "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e" (SDK callback onRemoveChannelMetadataResult).</summary>
     public sealed class RemoveChannelMetadataResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -724,23 +724,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"channelType", integer.</summary>
-        public int ChannelType => B["channelType"].AsInt32();
+        /// <summary>The channel's type ("channelType", integer).</summary>
+        public ChannelType ChannelType => (ChannelType)B["channelType"].AsInt32();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onGetChannelMetadataResult_d105bb5" (SDK callback onGetChannelMetadataResult).</summary>
+    /// <summary>A channel's metadata, as read. "KivEventHandler_onGetChannelMetadataResult_d105bb5" (SDK callback onGetChannelMetadataResult).</summary>
     public sealed class GetChannelMetadataResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -756,26 +756,26 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"channelType", integer.</summary>
-        public int ChannelType => B["channelType"].AsInt32();
+        /// <summary>The channel's type ("channelType", integer).</summary>
+        public ChannelType ChannelType => (ChannelType)B["channelType"].AsInt32();
 
-        /// <summary>"data", object.</summary>
+        /// <summary>The metadata: its major revision and items ("data", object).</summary>
         public Metadata Data => Metadata.Read(B["data"]);
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onSetUserMetadataResult_edf84fc" (SDK callback onSetUserMetadataResult).</summary>
+    /// <summary>The outcome of setting a user's metadata. "KivEventHandler_onSetUserMetadataResult_edf84fc" (SDK callback onSetUserMetadataResult).</summary>
     public sealed class SetUserMetadataResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -791,20 +791,20 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onUpdateUserMetadataResult_edf84fc" (SDK callback onUpdateUserMetadataResult).</summary>
+    /// <summary>The outcome of updating a user's metadata. "KivEventHandler_onUpdateUserMetadataResult_edf84fc" (SDK callback onUpdateUserMetadataResult).</summary>
     public sealed class UpdateUserMetadataResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -820,20 +820,20 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onRemoveUserMetadataResult_edf84fc" (SDK callback onRemoveUserMetadataResult).</summary>
+    /// <summary>The outcome of removing a user's metadata. "KivEventHandler_onRemoveUserMetadataResult_edf84fc" (SDK callback onRemoveUserMetadataResult).</summary>
     public sealed class RemoveUserMetadataResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -849,20 +849,20 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onGetUserMetadataResult_7065706" (SDK callback onGetUserMetadataResult).</summary>
+    /// <summary>A user's metadata, as read. "KivEventHandler_onGetUserMetadataResult_7065706" (SDK callback onGetUserMetadataResult).</summary>
     public sealed class GetUserMetadataResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -878,23 +878,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"data", object.</summary>
+        /// <summary>The metadata: its major revision and items ("data", object).</summary>
         public Metadata Data => Metadata.Read(B["data"]);
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onSubscribeUserMetadataResult_edf84fc" (SDK callback onSubscribeUserMetadataResult).</summary>
+    /// <summary>The outcome of subscribing to a user's metadata. "KivEventHandler_onSubscribeUserMetadataResult_edf84fc" (SDK callback onSubscribeUserMetadataResult).</summary>
     public sealed class SubscribeUserMetadataResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -910,20 +910,20 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc" (SDK callback onUnsubscribeUserMetadataResult).</summary>
+    /// <summary>The outcome of ending a metadata subscription. "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc" (SDK callback onUnsubscribeUserMetadataResult).</summary>
     public sealed class UnsubscribeUserMetadataResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -939,20 +939,20 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"userId", string.</summary>
+        /// <summary>The user's id ("userId", string).</summary>
         public string UserId => B["userId"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onSetLockResult_01034fa" (SDK callback onSetLockResult).</summary>
+    /// <summary>The outcome of creating a lock. "KivEventHandler_onSetLockResult_01034fa" (SDK callback onSetLockResult).</summary>
     public sealed class SetLockResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -968,26 +968,26 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"channelType", integer.</summary>
-        public int ChannelType => B["channelType"].AsInt32();
+        /// <summary>The channel's type ("channelType", integer).</summary>
+        public ChannelType ChannelType => (ChannelType)B["channelType"].AsInt32();
 
-        /// <summary>"lockName", string.</summary>
+        /// <summary>The lock's name ("lockName", string).</summary>
         public string LockName => B["lockName"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onRemoveLockResult_01034fa" (SDK callback onRemoveLockResult).</summary>
+    /// <summary>The outcome of removing a lock. "KivEventHandler_onRemoveLockResult_01034fa" (SDK callback onRemoveLockResult).</summary>
     public sealed class RemoveLockResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1003,26 +1003,26 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"channelType", integer.</summary>
-        public int ChannelType => B["channelType"].AsInt32();
+        /// <summary>The channel's type ("channelType", integer).</summary>
+        public ChannelType ChannelType => (ChannelType)B["channelType"].AsInt32();
 
-        /// <summary>"lockName", string.</summary>
+        /// <summary>The lock's name ("lockName", string).</summary>
         public string LockName => B["lockName"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onReleaseLockResult_01034fa" (SDK callback onReleaseLockResult).</summary>
+    /// <summary>The outcome of releasing a lock. "KivEventHandler_onReleaseLockResult_01034fa" (SDK callback onReleaseLockResult).</summary>
     public sealed class ReleaseLockResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1038,26 +1038,26 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"channelType", integer.</summary>
-        public int ChannelType => B["channelType"].AsInt32();
+        /// <summary>The channel's type ("channelType", integer).</summary>
+        public ChannelType ChannelType => (ChannelType)B["channelType"].AsInt32();
 
-        /// <summary>"lockName", string.</summary>
+        /// <summary>The lock's name ("lockName", string).</summary>
         public string LockName => B["lockName"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onAcquireLockResult_aad7ec0" (SDK callback onAcquireLockResult).</summary>
+    /// <summary>The outcome of acquiring a lock. "KivEventHandler_onAcquireLockResult_aad7ec0" (SDK callback onAcquireLockResult).</summary>
     public sealed class AcquireLockResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1073,29 +1073,29 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"channelType", integer.</summary>
-        public int ChannelType => B["channelType"].AsInt32();
+        /// <summary>The channel's type ("channelType", integer).</summary>
+        public ChannelType ChannelType => (ChannelType)B["channelType"].AsInt32();
 
-        /// <summary>"lockName", string.</summary>
+        /// <summary>The lock's name ("lockName", string).</summary>
         public string LockName => B["lockName"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
-        /// <summary>"errorDetails", string.</summary>
+        /// <summary>The SDK's words about a failure ("errorDetails", string).</summary>
         public string ErrorDetails => B["errorDetails"].AsString();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onRevokeLockResult_01034fa" (SDK callback onRevokeLockResult).</summary>
+    /// <summary>The outcome of revoking a lock. "KivEventHandler_onRevokeLockResult_01034fa" (SDK callback onRevokeLockResult).</summary>
     public sealed class RevokeLockResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1111,26 +1111,26 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"channelType", integer.</summary>
-        public int ChannelType => B["channelType"].AsInt32();
+        /// <summary>The channel's type ("channelType", integer).</summary>
+        public ChannelType ChannelType => (ChannelType)B["channelType"].AsInt32();
 
-        /// <summary>"lockName", string.</summary>
+        /// <summary>The lock's name ("lockName", string).</summary>
         public string LockName => B["lockName"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onGetLocksResult_6e98f5f" (SDK callback onGetLocksResult).</summary>
+    /// <summary>The locks of a channel. "KivEventHandler_onGetLocksResult_6e98f5f" (SDK callback onGetLocksResult).</summary>
     public sealed class GetLocksResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1146,29 +1146,29 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channelName", string.</summary>
+        /// <summary>The channel's name ("channelName", string).</summary>
         public string ChannelName => B["channelName"].AsString();
 
-        /// <summary>"channelType", integer.</summary>
-        public int ChannelType => B["channelType"].AsInt32();
+        /// <summary>The channel's type ("channelType", integer).</summary>
+        public ChannelType ChannelType => (ChannelType)B["channelType"].AsInt32();
 
-        /// <summary>"lockDetailList", array.</summary>
+        /// <summary>The locks, each with its name, owner and time to live ("lockDetailList", array).</summary>
         public LockDetail[] LockDetailList => B["lockDetailList"].AsArray(LockDetail.Read);
 
-        /// <summary>"count", unsigned64.</summary>
+        /// <summary>The number of elements in the list beside it ("count", unsigned64).</summary>
         public ulong Count => B.Twin("count", "count_str");
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onWhoNowResult_b070777" (SDK callback onWhoNowResult).</summary>
+    /// <summary>The users present in a channel. "KivEventHandler_onWhoNowResult_b070777" (SDK callback onWhoNowResult).</summary>
     public sealed class WhoNowResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1184,26 +1184,26 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"userStateList", array.</summary>
+        /// <summary>The users, each with their state items ("userStateList", array).</summary>
         public UserState[] UserStateList => B["userStateList"].AsArray(UserState.Read);
 
-        /// <summary>"count", unsigned64.</summary>
+        /// <summary>The number of elements in the list beside it ("count", unsigned64).</summary>
         public ulong Count => B.Twin("count", "count_str");
 
-        /// <summary>"nextPage", string.</summary>
+        /// <summary>The page to ask for next; empty after the last ("nextPage", string).</summary>
         public string NextPage => B["nextPage"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onGetOnlineUsersResult_b070777" (SDK callback onGetOnlineUsersResult).</summary>
+    /// <summary>A page of the users present in a channel. "KivEventHandler_onGetOnlineUsersResult_b070777" (SDK callback onGetOnlineUsersResult).</summary>
     public sealed class GetOnlineUsersResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1219,26 +1219,26 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"userStateList", array.</summary>
+        /// <summary>The users, each with their state items ("userStateList", array).</summary>
         public UserState[] UserStateList => B["userStateList"].AsArray(UserState.Read);
 
-        /// <summary>"count", unsigned64.</summary>
+        /// <summary>The number of elements in the list beside it ("count", unsigned64).</summary>
         public ulong Count => B.Twin("count", "count_str");
 
-        /// <summary>"nextPage", string.</summary>
+        /// <summary>The page to ask for next; empty after the last ("nextPage", string).</summary>
         public string NextPage => B["nextPage"].AsString();
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onWhereNowResult_ae64023" (SDK callback onWhereNowResult).</summary>
+    /// <summary>The channels where a user is present. "KivEventHandler_onWhereNowResult_ae64023" (SDK callback onWhereNowResult).</summary>
     public sealed class WhereNowResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1254,23 +1254,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channels", array.</summary>
+        /// <summary>The channels, each with its name and type ("channels", array).</summary>
         public ChannelInfo[] Channels => B["channels"].AsArray(ChannelInfo.Read);
 
-        /// <summary>"count", unsigned64.</summary>
+        /// <summary>The number of elements in the list beside it ("count", unsigned64).</summary>
         public ulong Count => B.Twin("count", "count_str");
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onGetUserChannelsResult_ae64023" (SDK callback onGetUserChannelsResult).</summary>
+    /// <summary>The channels where a user is present. "KivEventHandler_onGetUserChannelsResult_ae64023" (SDK callback onGetUserChannelsResult).</summary>
     public sealed class GetUserChannelsResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1286,23 +1286,23 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"channels", array.</summary>
+        /// <summary>The channels, each with its name and type ("channels", array).</summary>
         public ChannelInfo[] Channels => B["channels"].AsArray(ChannelInfo.Read);
 
-        /// <summary>"count", unsigned64.</summary>
+        /// <summary>The number of elements in the list beside it ("count", unsigned64).</summary>
         public ulong Count => B.Twin("count", "count_str");
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onPresenceSetStateResult_4f46899" (SDK callback onPresenceSetStateResult).</summary>
+    /// <summary>The outcome of setting presence state. "KivEventHandler_onPresenceSetStateResult_4f46899" (SDK callback onPresenceSetStateResult).</summary>
     public sealed class PresenceSetStateResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1318,17 +1318,17 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onPresenceRemoveStateResult_4f46899" (SDK callback onPresenceRemoveStateResult).</summary>
+    /// <summary>The outcome of removing presence state. "KivEventHandler_onPresenceRemoveStateResult_4f46899" (SDK callback onPresenceRemoveStateResult).</summary>
     public sealed class PresenceRemoveStateResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1344,17 +1344,17 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onPresenceGetStateResult_3d764cc" (SDK callback onPresenceGetStateResult).</summary>
+    /// <summary>A user's presence state, as read. "KivEventHandler_onPresenceGetStateResult_3d764cc" (SDK callback onPresenceGetStateResult).</summary>
     public sealed class PresenceGetStateResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1370,20 +1370,20 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"state", object.</summary>
+        /// <summary>The user's presence state ("state", object).</summary>
         public UserState State => UserState.Read(B["state"]);
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
         internal override int ErrorCodeOrZero => ErrorCode;
     }
 
-    /// <summary>"KivEventHandler_onGetHistoryMessagesResult_c5dd08c" (SDK callback onGetHistoryMessagesResult).</summary>
+    /// <summary>Stored messages; each payload is a buffer of the event. "KivEventHandler_onGetHistoryMessagesResult_c5dd08c" (SDK callback onGetHistoryMessagesResult).</summary>
     public sealed class GetHistoryMessagesResultArgs : KivEvent
     {
         /// <summary>The library's name of this event.</summary>
@@ -1399,19 +1399,19 @@ namespace VelmoKiv
 
         private JsonValue B => body ?? (body = Body());
 
-        /// <summary>"requestId", unsigned64.</summary>
+        /// <summary>The number the call answered; its outcome event carries the same ("requestId", unsigned64).</summary>
         public ulong RequestId => B.Twin("requestId", "requestId_str");
 
-        /// <summary>"messageList", array.</summary>
+        /// <summary>The stored messages; each one's payload travels in a buffer of its own ("messageList", array).</summary>
         public HistoryMessage[] MessageList => B["messageList"].AsArray(HistoryMessage.Read);
 
-        /// <summary>"count", unsigned64.</summary>
+        /// <summary>The number of elements in the list beside it ("count", unsigned64).</summary>
         public ulong Count => B.Twin("count", "count_str");
 
-        /// <summary>"newStart", unsigned64.</summary>
+        /// <summary>Where a further read of the history continues ("newStart", unsigned64).</summary>
         public ulong NewStart => B.Twin("newStart", "newStart_str");
 
-        /// <summary>"errorCode", integer.</summary>
+        /// <summary>0 on success, else the SDK's error code ("errorCode", integer).</summary>
         public int ErrorCode => B["errorCode"].AsInt32();
 
         internal override ulong? RequestIdOrNull => RequestId;
@@ -1478,145 +1478,145 @@ namespace VelmoKiv
 
     public sealed partial class KivEngine
     {
-        /// <summary>"KivEventHandler_onLinkStateEvent_6d5317f", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The client's link to the service changed state. "KivEventHandler_onLinkStateEvent_6d5317f", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<LinkStateEventArgs>? LinkStateChanged;
 
-        /// <summary>"KivEventHandler_onMessageEvent_ce5f8f5", raised on the engine's dispatcher thread.</summary>
+        /// <summary>A message arrived; its payload is the event's buffer. "KivEventHandler_onMessageEvent_ce5f8f5", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<MessageEventArgs>? MessageReceived;
 
-        /// <summary>"KivEventHandler_onPresenceEvent_32b5db1", raised on the engine's dispatcher thread.</summary>
+        /// <summary>Users came, went or changed their state in a channel. "KivEventHandler_onPresenceEvent_32b5db1", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<PresenceEventArgs>? PresenceChanged;
 
-        /// <summary>"KivEventHandler_onTopicEvent_b4e4bd7", raised on the engine's dispatcher thread.</summary>
+        /// <summary>Publishers joined or left topics of a stream channel. "KivEventHandler_onTopicEvent_b4e4bd7", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<TopicEventArgs>? TopicChanged;
 
-        /// <summary>"KivEventHandler_onLockEvent_5e7fbef", raised on the engine's dispatcher thread.</summary>
+        /// <summary>Locks of a channel changed. "KivEventHandler_onLockEvent_5e7fbef", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<LockEventArgs>? LockChanged;
 
-        /// <summary>"KivEventHandler_onStorageEvent_4304228", raised on the engine's dispatcher thread.</summary>
+        /// <summary>Metadata of a channel or a user changed. "KivEventHandler_onStorageEvent_4304228", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<StorageEventArgs>? StorageChanged;
 
-        /// <summary>"KivEventHandler_onTokenEvent_ec6a1f1", raised on the engine's dispatcher thread.</summary>
+        /// <summary>Something happened to the client's token. "KivEventHandler_onTokenEvent_ec6a1f1", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<TokenEventArgs>? TokenChanged;
 
-        /// <summary>"KivEventHandler_onJoinResult_ce14e01", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of joining a stream channel. "KivEventHandler_onJoinResult_ce14e01", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<JoinResultArgs>? JoinCompleted;
 
-        /// <summary>"KivEventHandler_onLeaveResult_ce14e01", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of leaving a stream channel. "KivEventHandler_onLeaveResult_ce14e01", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<LeaveResultArgs>? LeaveCompleted;
 
-        /// <summary>"KivEventHandler_onPublishTopicMessageResult_ce14e01", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of publishing a message in a topic. "KivEventHandler_onPublishTopicMessageResult_ce14e01", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<PublishTopicMessageResultArgs>? PublishTopicMessageCompleted;
 
-        /// <summary>"KivEventHandler_onJoinTopicResult_bfd472e", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of joining a topic. "KivEventHandler_onJoinTopicResult_bfd472e", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<JoinTopicResultArgs>? JoinTopicCompleted;
 
-        /// <summary>"KivEventHandler_onLeaveTopicResult_bfd472e", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of leaving a topic. "KivEventHandler_onLeaveTopicResult_bfd472e", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<LeaveTopicResultArgs>? LeaveTopicCompleted;
 
-        /// <summary>"KivEventHandler_onSubscribeTopicResult_ae281ad", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of subscribing to a topic's publishers. "KivEventHandler_onSubscribeTopicResult_ae281ad", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<SubscribeTopicResultArgs>? SubscribeTopicCompleted;
 
-        /// <summary>"KivEventHandler_onUnsubscribeTopicResult_ce14e01", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of unsubscribing from a topic's publishers. "KivEventHandler_onUnsubscribeTopicResult_ce14e01", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<UnsubscribeTopicResultArgs>? UnsubscribeTopicCompleted;
 
-        /// <summary>"KivEventHandler_onGetSubscribedUserListResult_79f7ec8", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The publishers of a topic the client subscribed to. "KivEventHandler_onGetSubscribedUserListResult_79f7ec8", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<GetSubscribedUserListResultArgs>? GetSubscribedUserListCompleted;
 
-        /// <summary>"KivEventHandler_onConnectionStateChanged_ac0fd53", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The connection of the client or a stream channel changed. "KivEventHandler_onConnectionStateChanged_ac0fd53", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<ConnectionStateChangedArgs>? ConnectionStateChanged;
 
-        /// <summary>"KivEventHandler_onTokenPrivilegeWillExpire_3a2037f", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The token of the client or a stream channel expires soon. "KivEventHandler_onTokenPrivilegeWillExpire_3a2037f", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<TokenPrivilegeWillExpireArgs>? TokenPrivilegeWillExpire;
 
-        /// <summary>"KivEventHandler_onSubscribeResult_edf84fc", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of subscribing to a message channel. "KivEventHandler_onSubscribeResult_edf84fc", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<SubscribeResultArgs>? SubscribeCompleted;
 
-        /// <summary>"KivEventHandler_onUnsubscribeResult_edf84fc", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of leaving a message channel. "KivEventHandler_onUnsubscribeResult_edf84fc", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<UnsubscribeResultArgs>? UnsubscribeCompleted;
 
-        /// <summary>"KivEventHandler_onPublishResult_4f46899", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of publishing a message. "KivEventHandler_onPublishResult_4f46899", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<PublishResultArgs>? PublishCompleted;
 
-        /// <summary>"KivEventHandler_onLoginResult_4f46899", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of the login. "KivEventHandler_onLoginResult_4f46899", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<LoginResultArgs>? LoginCompleted;
 
-        /// <summary>"KivEventHandler_onLogoutResult_4f46899", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of the logout. "KivEventHandler_onLogoutResult_4f46899", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<LogoutResultArgs>? LogoutCompleted;
 
-        /// <summary>"KivEventHandler_onRenewTokenResult_e9203be", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of renewing a token. "KivEventHandler_onRenewTokenResult_e9203be", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<RenewTokenResultArgs>? RenewTokenCompleted;
 
-        /// <summary>"KivEventHandler_onSetChannelMetadataResult_7cb1a6e", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of setting a channel's metadata. "KivEventHandler_onSetChannelMetadataResult_7cb1a6e", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<SetChannelMetadataResultArgs>? SetChannelMetadataCompleted;
 
-        /// <summary>"KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of updating a channel's metadata. "KivEventHandler_onUpdateChannelMetadataResult_7cb1a6e", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<UpdateChannelMetadataResultArgs>? UpdateChannelMetadataCompleted;
 
-        /// <summary>"KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of removing a channel's metadata. "KivEventHandler_onRemoveChannelMetadataResult_7cb1a6e", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<RemoveChannelMetadataResultArgs>? RemoveChannelMetadataCompleted;
 
-        /// <summary>"KivEventHandler_onGetChannelMetadataResult_d105bb5", raised on the engine's dispatcher thread.</summary>
+        /// <summary>A channel's metadata, as read. "KivEventHandler_onGetChannelMetadataResult_d105bb5", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<GetChannelMetadataResultArgs>? GetChannelMetadataCompleted;
 
-        /// <summary>"KivEventHandler_onSetUserMetadataResult_edf84fc", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of setting a user's metadata. "KivEventHandler_onSetUserMetadataResult_edf84fc", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<SetUserMetadataResultArgs>? SetUserMetadataCompleted;
 
-        /// <summary>"KivEventHandler_onUpdateUserMetadataResult_edf84fc", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of updating a user's metadata. "KivEventHandler_onUpdateUserMetadataResult_edf84fc", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<UpdateUserMetadataResultArgs>? UpdateUserMetadataCompleted;
 
-        /// <summary>"KivEventHandler_onRemoveUserMetadataResult_edf84fc", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of removing a user's metadata. "KivEventHandler_onRemoveUserMetadataResult_edf84fc", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<RemoveUserMetadataResultArgs>? RemoveUserMetadataCompleted;
 
-        /// <summary>"KivEventHandler_onGetUserMetadataResult_7065706", raised on the engine's dispatcher thread.</summary>
+        /// <summary>A user's metadata, as read. "KivEventHandler_onGetUserMetadataResult_7065706", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<GetUserMetadataResultArgs>? GetUserMetadataCompleted;
 
-        /// <summary>"KivEventHandler_onSubscribeUserMetadataResult_edf84fc", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of subscribing to a user's metadata. "KivEventHandler_onSubscribeUserMetadataResult_edf84fc", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<SubscribeUserMetadataResultArgs>? SubscribeUserMetadataCompleted;
 
-        /// <summary>"KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of ending a metadata subscription. "KivEventHandler_onUnsubscribeUserMetadataResult_edf84fc", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<UnsubscribeUserMetadataResultArgs>? UnsubscribeUserMetadataCompleted;
 
-        /// <summary>"KivEventHandler_onSetLockResult_01034fa", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of creating a lock. "KivEventHandler_onSetLockResult_01034fa", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<SetLockResultArgs>? SetLockCompleted;
 
-        /// <summary>"KivEventHandler_onRemoveLockResult_01034fa", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of removing a lock. "KivEventHandler_onRemoveLockResult_01034fa", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<RemoveLockResultArgs>? RemoveLockCompleted;
 
-        /// <summary>"KivEventHandler_onReleaseLockResult_01034fa", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of releasing a lock. "KivEventHandler_onReleaseLockResult_01034fa", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<ReleaseLockResultArgs>? ReleaseLockCompleted;
 
-        /// <summary>"KivEventHandler_onAcquireLockResult_aad7ec0", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of acquiring a lock. "KivEventHandler_onAcquireLockResult_aad7ec0", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<AcquireLockResultArgs>? AcquireLockCompleted;
 
-        /// <summary>"KivEventHandler_onRevokeLockResult_01034fa", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of revoking a lock. "KivEventHandler_onRevokeLockResult_01034fa", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<RevokeLockResultArgs>? RevokeLockCompleted;
 
-        /// <summary>"KivEventHandler_onGetLocksResult_6e98f5f", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The locks of a channel. "KivEventHandler_onGetLocksResult_6e98f5f", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<GetLocksResultArgs>? GetLocksCompleted;
 
-        /// <summary>"KivEventHandler_onWhoNowResult_b070777", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The users present in a channel. "KivEventHandler_onWhoNowResult_b070777", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<WhoNowResultArgs>? WhoNowCompleted;
 
-        /// <summary>"KivEventHandler_onGetOnlineUsersResult_b070777", raised on the engine's dispatcher thread.</summary>
+        /// <summary>A page of the users present in a channel. "KivEventHandler_onGetOnlineUsersResult_b070777", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<GetOnlineUsersResultArgs>? GetOnlineUsersCompleted;
 
-        /// <summary>"KivEventHandler_onWhereNowResult_ae64023", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The channels where a user is present. "KivEventHandler_onWhereNowResult_ae64023", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<WhereNowResultArgs>? WhereNowCompleted;
 
-        /// <summary>"KivEventHandler_onGetUserChannelsResult_ae64023", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The channels where a user is present. "KivEventHandler_onGetUserChannelsResult_ae64023", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<GetUserChannelsResultArgs>? GetUserChannelsCompleted;
 
-        /// <summary>"KivEventHandler_onPresenceSetStateResult_4f46899", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of setting presence state. "KivEventHandler_onPresenceSetStateResult_4f46899", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<PresenceSetStateResultArgs>? PresenceSetStateCompleted;
 
-        /// <summary>"KivEventHandler_onPresenceRemoveStateResult_4f46899", raised on the engine's dispatcher thread.</summary>
+        /// <summary>The outcome of removing presence state. "KivEventHandler_onPresenceRemoveStateResult_4f46899", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<PresenceRemoveStateResultArgs>? PresenceRemoveStateCompleted;
 
-        /// <summary>"KivEventHandler_onPresenceGetStateResult_3d764cc", raised on the engine's dispatcher thread.</summary>
+        /// <summary>A user's presence state, as read. "KivEventHandler_onPresenceGetStateResult_3d764cc", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<PresenceGetStateResultArgs>? PresenceGetStateCompleted;
 
-        /// <summary>"KivEventHandler_onGetHistoryMessagesResult_c5dd08c", raised on the engine's dispatcher thread.</summary>
+        /// <summary>Stored messages; each payload is a buffer of the event. "KivEventHandler_onGetHistoryMessagesResult_c5dd08c", raised on the engine's dispatcher thread.</summary>
         public event EventHandler<GetHistoryMessagesResultArgs>? GetHistoryMessagesCompleted;
 
         private void RaiseTyped(KivEvent ev)

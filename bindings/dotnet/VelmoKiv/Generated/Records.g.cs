@@ -8,7 +8,7 @@ namespace VelmoKiv
     /// <summary>The SDK record AffectedResources in its JSON form.</summary>
     public sealed partial class AffectedResources
     {
-        /// <summary>object (JSON "messageChannels").</summary>
+        /// <summary>object (object, JSON "messageChannels").</summary>
         public ChannelList MessageChannels { get; set; } = new ChannelList();
 
         internal void WriteTo(JsonWriter w)
@@ -30,10 +30,10 @@ namespace VelmoKiv
     /// <summary>The SDK record ChannelInfo in its JSON form.</summary>
     public sealed partial class ChannelInfo
     {
-        /// <summary>string (JSON "channelName").</summary>
+        /// <summary>The channel's name (string, JSON "channelName").</summary>
         public string ChannelName { get; set; } = "";
-        /// <summary>integer (JSON "channelType").</summary>
-        public int ChannelType { get; set; } = 0;
+        /// <summary>The channel's type (integer, JSON "channelType").</summary>
+        public ChannelType ChannelType { get; set; } = ChannelType.None;
 
         internal void WriteTo(JsonWriter w)
         {
@@ -41,7 +41,7 @@ namespace VelmoKiv
             w.Key("channelName");
             w.Value(ChannelName);
             w.Key("channelType");
-            w.Value(ChannelType);
+            w.Value((int)ChannelType);
             w.EndObject();
         }
 
@@ -49,7 +49,7 @@ namespace VelmoKiv
         {
             var r = new ChannelInfo();
             if (v.Has("channelName")) r.ChannelName = v["channelName"].AsString();
-            if (v.Has("channelType")) r.ChannelType = v["channelType"].AsInt32();
+            if (v.Has("channelType")) r.ChannelType = (ChannelType)v["channelType"].AsInt32();
             return r;
         }
     }
@@ -57,7 +57,7 @@ namespace VelmoKiv
     /// <summary>The SDK record ChannelList in its JSON form.</summary>
     public sealed partial class ChannelList
     {
-        /// <summary>array (JSON "channels").</summary>
+        /// <summary>The channels, each with its name and type (array, JSON "channels").</summary>
         public string[] Channels { get; set; } = System.Array.Empty<string>();
 
         internal void WriteTo(JsonWriter w)
@@ -81,11 +81,11 @@ namespace VelmoKiv
     /// <summary>The SDK record EncryptionConfig in its JSON form.</summary>
     public sealed partial class EncryptionConfig
     {
-        /// <summary>integer (JSON "encryptionMode").</summary>
+        /// <summary>integer (integer, JSON "encryptionMode").</summary>
         public int EncryptionMode { get; set; } = 0;
-        /// <summary>string (JSON "encryptionKey").</summary>
+        /// <summary>string (string, JSON "encryptionKey").</summary>
         public string EncryptionKey { get; set; } = "";
-        /// <summary>bytes (JSON "encryptionSalt").</summary>
+        /// <summary>bytes (bytes, JSON "encryptionSalt").</summary>
         public byte[] EncryptionSalt { get; set; } = new byte[32];
 
         internal void WriteTo(JsonWriter w)
@@ -115,11 +115,11 @@ namespace VelmoKiv
     /// <summary>The SDK record GetHistoryMessagesOptions in its JSON form.</summary>
     public sealed partial class GetHistoryMessagesOptions
     {
-        /// <summary>unsigned (JSON "messageCount").</summary>
+        /// <summary>unsigned (unsigned, JSON "messageCount").</summary>
         public uint MessageCount { get; set; } = 100u;
-        /// <summary>unsigned64 (JSON "start", twin "start_str").</summary>
+        /// <summary>unsigned64 (unsigned64, JSON "start", twin "start_str").</summary>
         public ulong Start { get; set; } = 0ul;
-        /// <summary>unsigned64 (JSON "end", twin "end_str").</summary>
+        /// <summary>unsigned64 (unsigned64, JSON "end", twin "end_str").</summary>
         public ulong End { get; set; } = 0ul;
 
         internal void WriteTo(JsonWriter w)
@@ -147,11 +147,11 @@ namespace VelmoKiv
     /// <summary>The SDK record GetOnlineUsersOptions in its JSON form.</summary>
     public sealed partial class GetOnlineUsersOptions
     {
-        /// <summary>boolean (JSON "includeUserId").</summary>
+        /// <summary>boolean (boolean, JSON "includeUserId").</summary>
         public bool IncludeUserId { get; set; } = true;
-        /// <summary>boolean (JSON "includeState").</summary>
+        /// <summary>boolean (boolean, JSON "includeState").</summary>
         public bool IncludeState { get; set; } = false;
-        /// <summary>string (JSON "page").</summary>
+        /// <summary>string (string, JSON "page").</summary>
         public string Page { get; set; } = "";
 
         internal void WriteTo(JsonWriter w)
@@ -179,17 +179,17 @@ namespace VelmoKiv
     /// <summary>The SDK record HistoryMessage in its JSON form.</summary>
     public sealed partial class HistoryMessage
     {
-        /// <summary>integer (JSON "messageType").</summary>
+        /// <summary>The message's type, as the SDK numbers it (integer, JSON "messageType").</summary>
         public int MessageType { get; set; } = 0;
-        /// <summary>string (JSON "publisher").</summary>
+        /// <summary>The user who sent it (string, JSON "publisher").</summary>
         public string Publisher { get; set; } = "";
-        /// <summary>address (JSON "message", twin "message_str").</summary>
+        /// <summary>The payload's address; the engine fills it from the call's buffer (address, JSON "message", twin "message_str").</summary>
         internal ulong Message { get; set; } = 0ul;
-        /// <summary>unsigned64 (JSON "messageLength", twin "messageLength_str").</summary>
+        /// <summary>unsigned64 (unsigned64, JSON "messageLength", twin "messageLength_str").</summary>
         public ulong MessageLength { get; set; } = 0ul;
-        /// <summary>string (JSON "customType").</summary>
+        /// <summary>A type text the publisher chose (string, JSON "customType").</summary>
         public string CustomType { get; set; } = "";
-        /// <summary>unsigned64 (JSON "timestamp", twin "timestamp_str").</summary>
+        /// <summary>When it happened, in milliseconds since 1970 (unsigned64, JSON "timestamp", twin "timestamp_str").</summary>
         public ulong Timestamp { get; set; } = 0ul;
 
         internal void WriteTo(JsonWriter w)
@@ -226,13 +226,13 @@ namespace VelmoKiv
     /// <summary>The SDK record IntervalInfo in its JSON form.</summary>
     public sealed partial class IntervalInfo
     {
-        /// <summary>object (JSON "joinUserList").</summary>
+        /// <summary>object (object, JSON "joinUserList").</summary>
         public UserList JoinUserList { get; set; } = new UserList();
-        /// <summary>object (JSON "leaveUserList").</summary>
+        /// <summary>object (object, JSON "leaveUserList").</summary>
         public UserList LeaveUserList { get; set; } = new UserList();
-        /// <summary>object (JSON "timeoutUserList").</summary>
+        /// <summary>object (object, JSON "timeoutUserList").</summary>
         public UserList TimeoutUserList { get; set; } = new UserList();
-        /// <summary>array (JSON "userStateList").</summary>
+        /// <summary>The users, each with their state items (array, JSON "userStateList").</summary>
         public UserState[] UserStateList { get; set; } = System.Array.Empty<UserState>();
 
         internal void WriteTo(JsonWriter w)
@@ -265,15 +265,15 @@ namespace VelmoKiv
     /// <summary>The SDK record JoinChannelOptions in its JSON form.</summary>
     public sealed partial class JoinChannelOptions
     {
-        /// <summary>string (JSON "token").</summary>
+        /// <summary>The token (string, JSON "token").</summary>
         public string Token { get; set; } = "";
-        /// <summary>boolean (JSON "withMetadata").</summary>
+        /// <summary>boolean (boolean, JSON "withMetadata").</summary>
         public bool WithMetadata { get; set; } = false;
-        /// <summary>boolean (JSON "withPresence").</summary>
+        /// <summary>boolean (boolean, JSON "withPresence").</summary>
         public bool WithPresence { get; set; } = true;
-        /// <summary>boolean (JSON "withLock").</summary>
+        /// <summary>boolean (boolean, JSON "withLock").</summary>
         public bool WithLock { get; set; } = false;
-        /// <summary>boolean (JSON "beQuiet").</summary>
+        /// <summary>boolean (boolean, JSON "beQuiet").</summary>
         public bool BeQuiet { get; set; } = false;
 
         internal void WriteTo(JsonWriter w)
@@ -307,13 +307,13 @@ namespace VelmoKiv
     /// <summary>The SDK record JoinTopicOptions in its JSON form.</summary>
     public sealed partial class JoinTopicOptions
     {
-        /// <summary>integer (JSON "qos").</summary>
+        /// <summary>integer (integer, JSON "qos").</summary>
         public int Qos { get; set; } = 0;
-        /// <summary>integer (JSON "priority").</summary>
+        /// <summary>integer (integer, JSON "priority").</summary>
         public int Priority { get; set; } = 4;
-        /// <summary>string (JSON "meta").</summary>
+        /// <summary>The publisher's text for the topic (string, JSON "meta").</summary>
         public string Meta { get; set; } = "";
-        /// <summary>boolean (JSON "syncWithMedia").</summary>
+        /// <summary>boolean (boolean, JSON "syncWithMedia").</summary>
         public bool SyncWithMedia { get; set; } = false;
 
         internal void WriteTo(JsonWriter w)
@@ -344,37 +344,37 @@ namespace VelmoKiv
     /// <summary>The SDK record KivConfig in its JSON form.</summary>
     public sealed partial class KivConfig
     {
-        /// <summary>string (JSON "appId").</summary>
+        /// <summary>string (string, JSON "appId").</summary>
         public string AppId { get; set; } = "";
-        /// <summary>string (JSON "userId").</summary>
+        /// <summary>The user's id (string, JSON "userId").</summary>
         public string UserId { get; set; } = "";
-        /// <summary>integer (JSON "areaCode").</summary>
+        /// <summary>integer (integer, JSON "areaCode").</summary>
         public int AreaCode { get; set; } = -1;
-        /// <summary>integer (JSON "protocolType").</summary>
+        /// <summary>integer (integer, JSON "protocolType").</summary>
         public int ProtocolType { get; set; } = 0;
-        /// <summary>unsigned (JSON "presenceTimeout").</summary>
+        /// <summary>unsigned (unsigned, JSON "presenceTimeout").</summary>
         public uint PresenceTimeout { get; set; } = 300u;
-        /// <summary>unsigned (JSON "heartbeatInterval").</summary>
+        /// <summary>unsigned (unsigned, JSON "heartbeatInterval").</summary>
         public uint HeartbeatInterval { get; set; } = 5u;
-        /// <summary>unsigned (JSON "reconnectTimeout").</summary>
+        /// <summary>unsigned (unsigned, JSON "reconnectTimeout").</summary>
         public uint ReconnectTimeout { get; set; } = 0u;
-        /// <summary>address (JSON "context", twin "context_str").</summary>
+        /// <summary>address (address, JSON "context", twin "context_str").</summary>
         internal ulong Context { get; set; } = 0ul;
-        /// <summary>boolean (JSON "useStringUserId").</summary>
+        /// <summary>boolean (boolean, JSON "useStringUserId").</summary>
         public bool UseStringUserId { get; set; } = true;
-        /// <summary>boolean (JSON "multipath").</summary>
+        /// <summary>boolean (boolean, JSON "multipath").</summary>
         public bool Multipath { get; set; } = false;
-        /// <summary>boolean (JSON "ispPolicyEnabled").</summary>
+        /// <summary>boolean (boolean, JSON "ispPolicyEnabled").</summary>
         public bool IspPolicyEnabled { get; set; } = false;
-        /// <summary>address (JSON "eventHandler", twin "eventHandler_str").</summary>
+        /// <summary>address (address, JSON "eventHandler", twin "eventHandler_str").</summary>
         internal ulong EventHandler { get; set; } = 0ul;
-        /// <summary>object (JSON "logConfig").</summary>
+        /// <summary>object (object, JSON "logConfig").</summary>
         public LogConfig LogConfig { get; set; } = new LogConfig();
-        /// <summary>object (JSON "proxyConfig").</summary>
+        /// <summary>object (object, JSON "proxyConfig").</summary>
         public ProxyConfig ProxyConfig { get; set; } = new ProxyConfig();
-        /// <summary>object (JSON "encryptionConfig").</summary>
+        /// <summary>object (object, JSON "encryptionConfig").</summary>
         public EncryptionConfig EncryptionConfig { get; set; } = new EncryptionConfig();
-        /// <summary>object (JSON "privateConfig").</summary>
+        /// <summary>object (object, JSON "privateConfig").</summary>
         public PrivateConfig PrivateConfig { get; set; } = new PrivateConfig();
 
         internal void WriteTo(JsonWriter w)
@@ -441,40 +441,40 @@ namespace VelmoKiv
     /// <summary>The SDK record LinkStateEvent in its JSON form.</summary>
     public sealed partial class LinkStateEvent
     {
-        /// <summary>integer (JSON "currentState").</summary>
-        public int CurrentState { get; set; } = 0;
-        /// <summary>integer (JSON "previousState").</summary>
-        public int PreviousState { get; set; } = 0;
-        /// <summary>integer (JSON "serviceType").</summary>
-        public int ServiceType { get; set; } = 0;
-        /// <summary>integer (JSON "operation").</summary>
-        public int Operation { get; set; } = 0;
-        /// <summary>integer (JSON "reasonCode").</summary>
-        public int ReasonCode { get; set; } = 0;
-        /// <summary>string (JSON "reason").</summary>
+        /// <summary>The link's state now (integer, JSON "currentState").</summary>
+        public LinkState CurrentState { get; set; } = LinkState.Idle;
+        /// <summary>The link's state before (integer, JSON "previousState").</summary>
+        public LinkState PreviousState { get; set; } = LinkState.Idle;
+        /// <summary>The service whose link it is (integer, JSON "serviceType").</summary>
+        public LinkServiceType ServiceType { get; set; } = (LinkServiceType)0;
+        /// <summary>What changed the link's state (integer, JSON "operation").</summary>
+        public LinkOperation Operation { get; set; } = (LinkOperation)0;
+        /// <summary>Why the link changed state, as a number (integer, JSON "reasonCode").</summary>
+        public LinkOperation ReasonCode { get; set; } = (LinkOperation)0;
+        /// <summary>Why the link changed state, in words (string, JSON "reason").</summary>
         public string Reason { get; set; } = "";
-        /// <summary>array (JSON "affectedChannels").</summary>
+        /// <summary>The channels the change concerns (array, JSON "affectedChannels").</summary>
         public string[] AffectedChannels { get; set; } = System.Array.Empty<string>();
-        /// <summary>array (JSON "unrestoredChannels").</summary>
+        /// <summary>The channels the client could not return to (array, JSON "unrestoredChannels").</summary>
         public string[] UnrestoredChannels { get; set; } = System.Array.Empty<string>();
-        /// <summary>boolean (JSON "isResumed").</summary>
+        /// <summary>Whether the session was resumed without losing state (boolean, JSON "isResumed").</summary>
         public bool IsResumed { get; set; } = false;
-        /// <summary>unsigned64 (JSON "timestamp", twin "timestamp_str").</summary>
+        /// <summary>When it happened, in milliseconds since 1970 (unsigned64, JSON "timestamp", twin "timestamp_str").</summary>
         public ulong Timestamp { get; set; } = 0ul;
 
         internal void WriteTo(JsonWriter w)
         {
             w.BeginObject();
             w.Key("currentState");
-            w.Value(CurrentState);
+            w.Value((int)CurrentState);
             w.Key("previousState");
-            w.Value(PreviousState);
+            w.Value((int)PreviousState);
             w.Key("serviceType");
-            w.Value(ServiceType);
+            w.Value((int)ServiceType);
             w.Key("operation");
-            w.Value(Operation);
+            w.Value((int)Operation);
             w.Key("reasonCode");
-            w.Value(ReasonCode);
+            w.Value((int)ReasonCode);
             w.Key("reason");
             w.Value(Reason);
             w.Key("affectedChannels");
@@ -495,11 +495,11 @@ namespace VelmoKiv
         internal static LinkStateEvent Read(JsonValue v)
         {
             var r = new LinkStateEvent();
-            if (v.Has("currentState")) r.CurrentState = v["currentState"].AsInt32();
-            if (v.Has("previousState")) r.PreviousState = v["previousState"].AsInt32();
-            if (v.Has("serviceType")) r.ServiceType = v["serviceType"].AsInt32();
-            if (v.Has("operation")) r.Operation = v["operation"].AsInt32();
-            if (v.Has("reasonCode")) r.ReasonCode = v["reasonCode"].AsInt32();
+            if (v.Has("currentState")) r.CurrentState = (LinkState)v["currentState"].AsInt32();
+            if (v.Has("previousState")) r.PreviousState = (LinkState)v["previousState"].AsInt32();
+            if (v.Has("serviceType")) r.ServiceType = (LinkServiceType)v["serviceType"].AsInt32();
+            if (v.Has("operation")) r.Operation = (LinkOperation)v["operation"].AsInt32();
+            if (v.Has("reasonCode")) r.ReasonCode = (LinkOperation)v["reasonCode"].AsInt32();
             if (v.Has("reason")) r.Reason = v["reason"].AsString();
             if (v.Has("affectedChannels")) r.AffectedChannels = v["affectedChannels"].AsStrings();
             if (v.Has("unrestoredChannels")) r.UnrestoredChannels = v["unrestoredChannels"].AsStrings();
@@ -512,11 +512,11 @@ namespace VelmoKiv
     /// <summary>The SDK record LockDetail in its JSON form.</summary>
     public sealed partial class LockDetail
     {
-        /// <summary>string (JSON "lockName").</summary>
+        /// <summary>The lock's name (string, JSON "lockName").</summary>
         public string LockName { get; set; } = "";
-        /// <summary>string (JSON "owner").</summary>
+        /// <summary>The user holding the lock (string, JSON "owner").</summary>
         public string Owner { get; set; } = "";
-        /// <summary>unsigned (JSON "ttl").</summary>
+        /// <summary>The lock's time to live in seconds (unsigned, JSON "ttl").</summary>
         public uint Ttl { get; set; } = 0u;
 
         internal void WriteTo(JsonWriter w)
@@ -544,24 +544,24 @@ namespace VelmoKiv
     /// <summary>The SDK record LockEvent in its JSON form.</summary>
     public sealed partial class LockEvent
     {
-        /// <summary>integer (JSON "channelType").</summary>
-        public int ChannelType { get; set; } = 0;
-        /// <summary>integer (JSON "eventType").</summary>
-        public int EventType { get; set; } = 0;
-        /// <summary>string (JSON "channelName").</summary>
+        /// <summary>The channel's type (integer, JSON "channelType").</summary>
+        public ChannelType ChannelType { get; set; } = ChannelType.None;
+        /// <summary>What happened (integer, JSON "eventType").</summary>
+        public LockEventType EventType { get; set; } = (LockEventType)0;
+        /// <summary>The channel's name (string, JSON "channelName").</summary>
         public string ChannelName { get; set; } = "";
-        /// <summary>array (JSON "lockDetailList").</summary>
+        /// <summary>The locks, each with its name, owner and time to live (array, JSON "lockDetailList").</summary>
         public LockDetail[] LockDetailList { get; set; } = System.Array.Empty<LockDetail>();
-        /// <summary>unsigned64 (JSON "timestamp", twin "timestamp_str").</summary>
+        /// <summary>When it happened, in milliseconds since 1970 (unsigned64, JSON "timestamp", twin "timestamp_str").</summary>
         public ulong Timestamp { get; set; } = 0ul;
 
         internal void WriteTo(JsonWriter w)
         {
             w.BeginObject();
             w.Key("channelType");
-            w.Value(ChannelType);
+            w.Value((int)ChannelType);
             w.Key("eventType");
-            w.Value(EventType);
+            w.Value((int)EventType);
             w.Key("channelName");
             w.Value(ChannelName);
             w.Key("lockDetailList");
@@ -576,8 +576,8 @@ namespace VelmoKiv
         internal static LockEvent Read(JsonValue v)
         {
             var r = new LockEvent();
-            if (v.Has("channelType")) r.ChannelType = v["channelType"].AsInt32();
-            if (v.Has("eventType")) r.EventType = v["eventType"].AsInt32();
+            if (v.Has("channelType")) r.ChannelType = (ChannelType)v["channelType"].AsInt32();
+            if (v.Has("eventType")) r.EventType = (LockEventType)v["eventType"].AsInt32();
             if (v.Has("channelName")) r.ChannelName = v["channelName"].AsString();
             if (v.Has("lockDetailList")) r.LockDetailList = v["lockDetailList"].AsArray(LockDetail.Read);
             if (v.Has("timestamp")) r.Timestamp = v.Twin("timestamp", "timestamp_str");
@@ -588,12 +588,12 @@ namespace VelmoKiv
     /// <summary>The SDK record LogConfig in its JSON form.</summary>
     public sealed partial class LogConfig
     {
-        /// <summary>string (JSON "filePath").</summary>
+        /// <summary>The log file's path (string, JSON "filePath").</summary>
         public string FilePath { get; set; } = "";
-        /// <summary>unsigned (JSON "fileSizeInKB").</summary>
+        /// <summary>unsigned (unsigned, JSON "fileSizeInKB").</summary>
         public uint FileSizeInKB { get; set; } = 1024u;
-        /// <summary>integer (JSON "level").</summary>
-        public int Level { get; set; } = 4;
+        /// <summary>The lowest level written (integer, JSON "level").</summary>
+        public KivLogLevel Level { get; set; } = KivLogLevel.Error;
 
         internal void WriteTo(JsonWriter w)
         {
@@ -603,7 +603,7 @@ namespace VelmoKiv
             w.Key("fileSizeInKB");
             w.Value(FileSizeInKB);
             w.Key("level");
-            w.Value(Level);
+            w.Value((int)Level);
             w.EndObject();
         }
 
@@ -612,7 +612,7 @@ namespace VelmoKiv
             var r = new LogConfig();
             if (v.Has("filePath")) r.FilePath = v["filePath"].AsString();
             if (v.Has("fileSizeInKB")) r.FileSizeInKB = v["fileSizeInKB"].AsUInt32();
-            if (v.Has("level")) r.Level = v["level"].AsInt32();
+            if (v.Has("level")) r.Level = (KivLogLevel)v["level"].AsInt32();
             return r;
         }
     }
@@ -620,30 +620,30 @@ namespace VelmoKiv
     /// <summary>The SDK record MessageEvent in its JSON form.</summary>
     public sealed partial class MessageEvent
     {
-        /// <summary>integer (JSON "channelType").</summary>
-        public int ChannelType { get; set; } = 0;
-        /// <summary>integer (JSON "messageType").</summary>
+        /// <summary>The channel's type (integer, JSON "channelType").</summary>
+        public ChannelType ChannelType { get; set; } = ChannelType.None;
+        /// <summary>The message's type, as the SDK numbers it (integer, JSON "messageType").</summary>
         public int MessageType { get; set; } = 0;
-        /// <summary>string (JSON "channelName").</summary>
+        /// <summary>The channel's name (string, JSON "channelName").</summary>
         public string ChannelName { get; set; } = "";
-        /// <summary>string (JSON "channelTopic").</summary>
+        /// <summary>string (string, JSON "channelTopic").</summary>
         public string ChannelTopic { get; set; } = "";
-        /// <summary>address (JSON "message", twin "message_str").</summary>
+        /// <summary>The payload's address; the engine fills it from the call's buffer (address, JSON "message", twin "message_str").</summary>
         internal ulong Message { get; set; } = 0ul;
-        /// <summary>unsigned64 (JSON "messageLength", twin "messageLength_str").</summary>
+        /// <summary>unsigned64 (unsigned64, JSON "messageLength", twin "messageLength_str").</summary>
         public ulong MessageLength { get; set; } = 0ul;
-        /// <summary>string (JSON "publisher").</summary>
+        /// <summary>The user who sent it (string, JSON "publisher").</summary>
         public string Publisher { get; set; } = "";
-        /// <summary>string (JSON "customType").</summary>
+        /// <summary>A type text the publisher chose (string, JSON "customType").</summary>
         public string CustomType { get; set; } = "";
-        /// <summary>unsigned64 (JSON "timestamp", twin "timestamp_str").</summary>
+        /// <summary>When it happened, in milliseconds since 1970 (unsigned64, JSON "timestamp", twin "timestamp_str").</summary>
         public ulong Timestamp { get; set; } = 0ul;
 
         internal void WriteTo(JsonWriter w)
         {
             w.BeginObject();
             w.Key("channelType");
-            w.Value(ChannelType);
+            w.Value((int)ChannelType);
             w.Key("messageType");
             w.Value(MessageType);
             w.Key("channelName");
@@ -666,7 +666,7 @@ namespace VelmoKiv
         internal static MessageEvent Read(JsonValue v)
         {
             var r = new MessageEvent();
-            if (v.Has("channelType")) r.ChannelType = v["channelType"].AsInt32();
+            if (v.Has("channelType")) r.ChannelType = (ChannelType)v["channelType"].AsInt32();
             if (v.Has("messageType")) r.MessageType = v["messageType"].AsInt32();
             if (v.Has("channelName")) r.ChannelName = v["channelName"].AsString();
             if (v.Has("channelTopic")) r.ChannelTopic = v["channelTopic"].AsString();
@@ -682,9 +682,9 @@ namespace VelmoKiv
     /// <summary>The SDK record Metadata in its JSON form.</summary>
     public sealed partial class Metadata
     {
-        /// <summary>integer64 (JSON "majorRevision").</summary>
+        /// <summary>integer64 (integer64, JSON "majorRevision").</summary>
         public long MajorRevision { get; set; } = -1L;
-        /// <summary>array (JSON "items").</summary>
+        /// <summary>The state items to set, each a key and a value (array, JSON "items").</summary>
         public MetadataItem[] Items { get; set; } = System.Array.Empty<MetadataItem>();
 
         internal void WriteTo(JsonWriter w)
@@ -711,15 +711,15 @@ namespace VelmoKiv
     /// <summary>The SDK record MetadataItem in its JSON form.</summary>
     public sealed partial class MetadataItem
     {
-        /// <summary>string (JSON "key").</summary>
+        /// <summary>string (string, JSON "key").</summary>
         public string Key { get; set; } = "";
-        /// <summary>string (JSON "value").</summary>
+        /// <summary>string (string, JSON "value").</summary>
         public string Value { get; set; } = "";
-        /// <summary>string (JSON "authorUserId").</summary>
+        /// <summary>string (string, JSON "authorUserId").</summary>
         public string AuthorUserId { get; set; } = "";
-        /// <summary>integer64 (JSON "revision").</summary>
+        /// <summary>integer64 (integer64, JSON "revision").</summary>
         public long Revision { get; set; } = -1L;
-        /// <summary>integer64 (JSON "updateTs").</summary>
+        /// <summary>integer64 (integer64, JSON "updateTs").</summary>
         public long UpdateTs { get; set; } = 0L;
 
         internal void WriteTo(JsonWriter w)
@@ -753,9 +753,9 @@ namespace VelmoKiv
     /// <summary>The SDK record MetadataOptions in its JSON form.</summary>
     public sealed partial class MetadataOptions
     {
-        /// <summary>boolean (JSON "recordTs").</summary>
+        /// <summary>boolean (boolean, JSON "recordTs").</summary>
         public bool RecordTs { get; set; } = false;
-        /// <summary>boolean (JSON "recordUserId").</summary>
+        /// <summary>boolean (boolean, JSON "recordUserId").</summary>
         public bool RecordUserId { get; set; } = false;
 
         internal void WriteTo(JsonWriter w)
@@ -780,30 +780,30 @@ namespace VelmoKiv
     /// <summary>The SDK record PresenceEvent in its JSON form.</summary>
     public sealed partial class PresenceEvent
     {
-        /// <summary>integer (JSON "type").</summary>
-        public int Type { get; set; } = 0;
-        /// <summary>integer (JSON "channelType").</summary>
-        public int ChannelType { get; set; } = 0;
-        /// <summary>string (JSON "channelName").</summary>
+        /// <summary>What happened (integer, JSON "type").</summary>
+        public PresenceEventType Type { get; set; } = (PresenceEventType)0;
+        /// <summary>The channel's type (integer, JSON "channelType").</summary>
+        public ChannelType ChannelType { get; set; } = ChannelType.None;
+        /// <summary>The channel's name (string, JSON "channelName").</summary>
         public string ChannelName { get; set; } = "";
-        /// <summary>string (JSON "publisher").</summary>
+        /// <summary>The user who sent it (string, JSON "publisher").</summary>
         public string Publisher { get; set; } = "";
-        /// <summary>array (JSON "stateItems").</summary>
+        /// <summary>array (array, JSON "stateItems").</summary>
         public StateItem[] StateItems { get; set; } = System.Array.Empty<StateItem>();
-        /// <summary>object (JSON "interval").</summary>
+        /// <summary>object (object, JSON "interval").</summary>
         public IntervalInfo Interval { get; set; } = new IntervalInfo();
-        /// <summary>object (JSON "snapshot").</summary>
+        /// <summary>object (object, JSON "snapshot").</summary>
         public SnapshotInfo Snapshot { get; set; } = new SnapshotInfo();
-        /// <summary>unsigned64 (JSON "timestamp", twin "timestamp_str").</summary>
+        /// <summary>When it happened, in milliseconds since 1970 (unsigned64, JSON "timestamp", twin "timestamp_str").</summary>
         public ulong Timestamp { get; set; } = 0ul;
 
         internal void WriteTo(JsonWriter w)
         {
             w.BeginObject();
             w.Key("type");
-            w.Value(Type);
+            w.Value((int)Type);
             w.Key("channelType");
-            w.Value(ChannelType);
+            w.Value((int)ChannelType);
             w.Key("channelName");
             w.Value(ChannelName);
             w.Key("publisher");
@@ -824,8 +824,8 @@ namespace VelmoKiv
         internal static PresenceEvent Read(JsonValue v)
         {
             var r = new PresenceEvent();
-            if (v.Has("type")) r.Type = v["type"].AsInt32();
-            if (v.Has("channelType")) r.ChannelType = v["channelType"].AsInt32();
+            if (v.Has("type")) r.Type = (PresenceEventType)v["type"].AsInt32();
+            if (v.Has("channelType")) r.ChannelType = (ChannelType)v["channelType"].AsInt32();
             if (v.Has("channelName")) r.ChannelName = v["channelName"].AsString();
             if (v.Has("publisher")) r.Publisher = v["publisher"].AsString();
             if (v.Has("stateItems")) r.StateItems = v["stateItems"].AsArray(StateItem.Read);
@@ -839,11 +839,11 @@ namespace VelmoKiv
     /// <summary>The SDK record PresenceOptions in its JSON form.</summary>
     public sealed partial class PresenceOptions
     {
-        /// <summary>boolean (JSON "includeUserId").</summary>
+        /// <summary>boolean (boolean, JSON "includeUserId").</summary>
         public bool IncludeUserId { get; set; } = true;
-        /// <summary>boolean (JSON "includeState").</summary>
+        /// <summary>boolean (boolean, JSON "includeState").</summary>
         public bool IncludeState { get; set; } = false;
-        /// <summary>string (JSON "page").</summary>
+        /// <summary>string (string, JSON "page").</summary>
         public string Page { get; set; } = "";
 
         internal void WriteTo(JsonWriter w)
@@ -871,9 +871,9 @@ namespace VelmoKiv
     /// <summary>The SDK record PrivateConfig in its JSON form.</summary>
     public sealed partial class PrivateConfig
     {
-        /// <summary>integer (JSON "serviceType").</summary>
+        /// <summary>The service whose link it is (integer, JSON "serviceType").</summary>
         public int ServiceType { get; set; } = 0;
-        /// <summary>array (JSON "accessPointHosts").</summary>
+        /// <summary>array (array, JSON "accessPointHosts").</summary>
         public string[] AccessPointHosts { get; set; } = System.Array.Empty<string>();
 
         internal void WriteTo(JsonWriter w)
@@ -900,15 +900,15 @@ namespace VelmoKiv
     /// <summary>The SDK record ProxyConfig in its JSON form.</summary>
     public sealed partial class ProxyConfig
     {
-        /// <summary>integer (JSON "proxyType").</summary>
+        /// <summary>integer (integer, JSON "proxyType").</summary>
         public int ProxyType { get; set; } = 0;
-        /// <summary>string (JSON "server").</summary>
+        /// <summary>string (string, JSON "server").</summary>
         public string Server { get; set; } = "";
-        /// <summary>unsigned (JSON "port").</summary>
+        /// <summary>unsigned (unsigned, JSON "port").</summary>
         public uint Port { get; set; } = 0u;
-        /// <summary>string (JSON "account").</summary>
+        /// <summary>string (string, JSON "account").</summary>
         public string Account { get; set; } = "";
-        /// <summary>string (JSON "password").</summary>
+        /// <summary>string (string, JSON "password").</summary>
         public string Password { get; set; } = "";
 
         internal void WriteTo(JsonWriter w)
@@ -942,20 +942,20 @@ namespace VelmoKiv
     /// <summary>The SDK record PublishOptions in its JSON form.</summary>
     public sealed partial class PublishOptions
     {
-        /// <summary>integer (JSON "channelType").</summary>
-        public int ChannelType { get; set; } = 1;
-        /// <summary>integer (JSON "messageType").</summary>
+        /// <summary>The channel's type (integer, JSON "channelType").</summary>
+        public ChannelType ChannelType { get; set; } = ChannelType.Message;
+        /// <summary>The message's type, as the SDK numbers it (integer, JSON "messageType").</summary>
         public int MessageType { get; set; } = 0;
-        /// <summary>string (JSON "customType").</summary>
+        /// <summary>A type text the publisher chose (string, JSON "customType").</summary>
         public string CustomType { get; set; } = "";
-        /// <summary>boolean (JSON "storeInHistory").</summary>
+        /// <summary>Whether the service keeps the message for history reads (boolean, JSON "storeInHistory").</summary>
         public bool StoreInHistory { get; set; } = false;
 
         internal void WriteTo(JsonWriter w)
         {
             w.BeginObject();
             w.Key("channelType");
-            w.Value(ChannelType);
+            w.Value((int)ChannelType);
             w.Key("messageType");
             w.Value(MessageType);
             w.Key("customType");
@@ -968,7 +968,7 @@ namespace VelmoKiv
         internal static PublishOptions Read(JsonValue v)
         {
             var r = new PublishOptions();
-            if (v.Has("channelType")) r.ChannelType = v["channelType"].AsInt32();
+            if (v.Has("channelType")) r.ChannelType = (ChannelType)v["channelType"].AsInt32();
             if (v.Has("messageType")) r.MessageType = v["messageType"].AsInt32();
             if (v.Has("customType")) r.CustomType = v["customType"].AsString();
             if (v.Has("storeInHistory")) r.StoreInHistory = v["storeInHistory"].AsBool();
@@ -979,9 +979,9 @@ namespace VelmoKiv
     /// <summary>The SDK record PublisherInfo in its JSON form.</summary>
     public sealed partial class PublisherInfo
     {
-        /// <summary>string (JSON "publisherUserId").</summary>
+        /// <summary>string (string, JSON "publisherUserId").</summary>
         public string PublisherUserId { get; set; } = "";
-        /// <summary>string (JSON "publisherMeta").</summary>
+        /// <summary>string (string, JSON "publisherMeta").</summary>
         public string PublisherMeta { get; set; } = "";
 
         internal void WriteTo(JsonWriter w)
@@ -1006,7 +1006,7 @@ namespace VelmoKiv
     /// <summary>The SDK record SnapshotInfo in its JSON form.</summary>
     public sealed partial class SnapshotInfo
     {
-        /// <summary>array (JSON "userStateList").</summary>
+        /// <summary>The users, each with their state items (array, JSON "userStateList").</summary>
         public UserState[] UserStateList { get; set; } = System.Array.Empty<UserState>();
 
         internal void WriteTo(JsonWriter w)
@@ -1030,9 +1030,9 @@ namespace VelmoKiv
     /// <summary>The SDK record StateItem in its JSON form.</summary>
     public sealed partial class StateItem
     {
-        /// <summary>string (JSON "key").</summary>
+        /// <summary>string (string, JSON "key").</summary>
         public string Key { get; set; } = "";
-        /// <summary>string (JSON "value").</summary>
+        /// <summary>string (string, JSON "value").</summary>
         public string Value { get; set; } = "";
 
         internal void WriteTo(JsonWriter w)
@@ -1057,28 +1057,28 @@ namespace VelmoKiv
     /// <summary>The SDK record StorageEvent in its JSON form.</summary>
     public sealed partial class StorageEvent
     {
-        /// <summary>integer (JSON "channelType").</summary>
-        public int ChannelType { get; set; } = 0;
-        /// <summary>integer (JSON "storageType").</summary>
-        public int StorageType { get; set; } = 0;
-        /// <summary>integer (JSON "eventType").</summary>
-        public int EventType { get; set; } = 0;
-        /// <summary>string (JSON "target").</summary>
+        /// <summary>The channel's type (integer, JSON "channelType").</summary>
+        public ChannelType ChannelType { get; set; } = ChannelType.None;
+        /// <summary>Whether a user's or a channel's metadata changed (integer, JSON "storageType").</summary>
+        public StorageType StorageType { get; set; } = (StorageType)0;
+        /// <summary>What happened (integer, JSON "eventType").</summary>
+        public StorageEventType EventType { get; set; } = (StorageEventType)0;
+        /// <summary>string (string, JSON "target").</summary>
         public string Target { get; set; } = "";
-        /// <summary>object (JSON "data").</summary>
+        /// <summary>The metadata: its major revision and items (object, JSON "data").</summary>
         public Metadata Data { get; set; } = new Metadata();
-        /// <summary>unsigned64 (JSON "timestamp", twin "timestamp_str").</summary>
+        /// <summary>When it happened, in milliseconds since 1970 (unsigned64, JSON "timestamp", twin "timestamp_str").</summary>
         public ulong Timestamp { get; set; } = 0ul;
 
         internal void WriteTo(JsonWriter w)
         {
             w.BeginObject();
             w.Key("channelType");
-            w.Value(ChannelType);
+            w.Value((int)ChannelType);
             w.Key("storageType");
-            w.Value(StorageType);
+            w.Value((int)StorageType);
             w.Key("eventType");
-            w.Value(EventType);
+            w.Value((int)EventType);
             w.Key("target");
             w.Value(Target);
             w.Key("data");
@@ -1091,9 +1091,9 @@ namespace VelmoKiv
         internal static StorageEvent Read(JsonValue v)
         {
             var r = new StorageEvent();
-            if (v.Has("channelType")) r.ChannelType = v["channelType"].AsInt32();
-            if (v.Has("storageType")) r.StorageType = v["storageType"].AsInt32();
-            if (v.Has("eventType")) r.EventType = v["eventType"].AsInt32();
+            if (v.Has("channelType")) r.ChannelType = (ChannelType)v["channelType"].AsInt32();
+            if (v.Has("storageType")) r.StorageType = (StorageType)v["storageType"].AsInt32();
+            if (v.Has("eventType")) r.EventType = (StorageEventType)v["eventType"].AsInt32();
             if (v.Has("target")) r.Target = v["target"].AsString();
             if (v.Has("data")) r.Data = Metadata.Read(v["data"]);
             if (v.Has("timestamp")) r.Timestamp = v.Twin("timestamp", "timestamp_str");
@@ -1104,15 +1104,15 @@ namespace VelmoKiv
     /// <summary>The SDK record SubscribeOptions in its JSON form.</summary>
     public sealed partial class SubscribeOptions
     {
-        /// <summary>boolean (JSON "withMessage").</summary>
+        /// <summary>boolean (boolean, JSON "withMessage").</summary>
         public bool WithMessage { get; set; } = true;
-        /// <summary>boolean (JSON "withMetadata").</summary>
+        /// <summary>boolean (boolean, JSON "withMetadata").</summary>
         public bool WithMetadata { get; set; } = false;
-        /// <summary>boolean (JSON "withPresence").</summary>
+        /// <summary>boolean (boolean, JSON "withPresence").</summary>
         public bool WithPresence { get; set; } = true;
-        /// <summary>boolean (JSON "withLock").</summary>
+        /// <summary>boolean (boolean, JSON "withLock").</summary>
         public bool WithLock { get; set; } = false;
-        /// <summary>boolean (JSON "beQuiet").</summary>
+        /// <summary>boolean (boolean, JSON "beQuiet").</summary>
         public bool BeQuiet { get; set; } = false;
 
         internal void WriteTo(JsonWriter w)
@@ -1146,20 +1146,20 @@ namespace VelmoKiv
     /// <summary>The SDK record TokenEvent in its JSON form.</summary>
     public sealed partial class TokenEvent
     {
-        /// <summary>integer (JSON "eventType").</summary>
-        public int EventType { get; set; } = 0;
-        /// <summary>string (JSON "reason").</summary>
+        /// <summary>What happened (integer, JSON "eventType").</summary>
+        public TokenEventType EventType { get; set; } = (TokenEventType)0;
+        /// <summary>string (string, JSON "reason").</summary>
         public string Reason { get; set; } = "";
-        /// <summary>object (JSON "affectedResources").</summary>
+        /// <summary>object (object, JSON "affectedResources").</summary>
         public AffectedResources AffectedResources { get; set; } = new AffectedResources();
-        /// <summary>unsigned64 (JSON "timestamp", twin "timestamp_str").</summary>
+        /// <summary>When it happened, in milliseconds since 1970 (unsigned64, JSON "timestamp", twin "timestamp_str").</summary>
         public ulong Timestamp { get; set; } = 0ul;
 
         internal void WriteTo(JsonWriter w)
         {
             w.BeginObject();
             w.Key("eventType");
-            w.Value(EventType);
+            w.Value((int)EventType);
             w.Key("reason");
             w.Value(Reason);
             w.Key("affectedResources");
@@ -1172,7 +1172,7 @@ namespace VelmoKiv
         internal static TokenEvent Read(JsonValue v)
         {
             var r = new TokenEvent();
-            if (v.Has("eventType")) r.EventType = v["eventType"].AsInt32();
+            if (v.Has("eventType")) r.EventType = (TokenEventType)v["eventType"].AsInt32();
             if (v.Has("reason")) r.Reason = v["reason"].AsString();
             if (v.Has("affectedResources")) r.AffectedResources = AffectedResources.Read(v["affectedResources"]);
             if (v.Has("timestamp")) r.Timestamp = v.Twin("timestamp", "timestamp_str");
@@ -1183,22 +1183,22 @@ namespace VelmoKiv
     /// <summary>The SDK record TopicEvent in its JSON form.</summary>
     public sealed partial class TopicEvent
     {
-        /// <summary>integer (JSON "type").</summary>
-        public int Type { get; set; } = 0;
-        /// <summary>string (JSON "channelName").</summary>
+        /// <summary>What happened (integer, JSON "type").</summary>
+        public TopicEventType Type { get; set; } = (TopicEventType)0;
+        /// <summary>The channel's name (string, JSON "channelName").</summary>
         public string ChannelName { get; set; } = "";
-        /// <summary>string (JSON "publisher").</summary>
+        /// <summary>The user who sent it (string, JSON "publisher").</summary>
         public string Publisher { get; set; } = "";
-        /// <summary>array (JSON "topicInfos").</summary>
+        /// <summary>array (array, JSON "topicInfos").</summary>
         public TopicInfo[] TopicInfos { get; set; } = System.Array.Empty<TopicInfo>();
-        /// <summary>unsigned64 (JSON "timestamp", twin "timestamp_str").</summary>
+        /// <summary>When it happened, in milliseconds since 1970 (unsigned64, JSON "timestamp", twin "timestamp_str").</summary>
         public ulong Timestamp { get; set; } = 0ul;
 
         internal void WriteTo(JsonWriter w)
         {
             w.BeginObject();
             w.Key("type");
-            w.Value(Type);
+            w.Value((int)Type);
             w.Key("channelName");
             w.Value(ChannelName);
             w.Key("publisher");
@@ -1215,7 +1215,7 @@ namespace VelmoKiv
         internal static TopicEvent Read(JsonValue v)
         {
             var r = new TopicEvent();
-            if (v.Has("type")) r.Type = v["type"].AsInt32();
+            if (v.Has("type")) r.Type = (TopicEventType)v["type"].AsInt32();
             if (v.Has("channelName")) r.ChannelName = v["channelName"].AsString();
             if (v.Has("publisher")) r.Publisher = v["publisher"].AsString();
             if (v.Has("topicInfos")) r.TopicInfos = v["topicInfos"].AsArray(TopicInfo.Read);
@@ -1227,9 +1227,9 @@ namespace VelmoKiv
     /// <summary>The SDK record TopicInfo in its JSON form.</summary>
     public sealed partial class TopicInfo
     {
-        /// <summary>string (JSON "topic").</summary>
+        /// <summary>The topic's name (string, JSON "topic").</summary>
         public string Topic { get; set; } = "";
-        /// <summary>array (JSON "publishers").</summary>
+        /// <summary>array (array, JSON "publishers").</summary>
         public PublisherInfo[] Publishers { get; set; } = System.Array.Empty<PublisherInfo>();
 
         internal void WriteTo(JsonWriter w)
@@ -1256,11 +1256,11 @@ namespace VelmoKiv
     /// <summary>The SDK record TopicMessageOptions in its JSON form.</summary>
     public sealed partial class TopicMessageOptions
     {
-        /// <summary>integer (JSON "messageType").</summary>
+        /// <summary>The message's type, as the SDK numbers it (integer, JSON "messageType").</summary>
         public int MessageType { get; set; } = 0;
-        /// <summary>unsigned64 (JSON "sendTs", twin "sendTs_str").</summary>
+        /// <summary>unsigned64 (unsigned64, JSON "sendTs", twin "sendTs_str").</summary>
         public ulong SendTs { get; set; } = 0ul;
-        /// <summary>string (JSON "customType").</summary>
+        /// <summary>A type text the publisher chose (string, JSON "customType").</summary>
         public string CustomType { get; set; } = "";
 
         internal void WriteTo(JsonWriter w)
@@ -1288,7 +1288,7 @@ namespace VelmoKiv
     /// <summary>The SDK record TopicOptions in its JSON form.</summary>
     public sealed partial class TopicOptions
     {
-        /// <summary>array (JSON "users").</summary>
+        /// <summary>The users (array, JSON "users").</summary>
         public string[] Users { get; set; } = System.Array.Empty<string>();
 
         internal void WriteTo(JsonWriter w)
@@ -1312,7 +1312,7 @@ namespace VelmoKiv
     /// <summary>The SDK record UserList in its JSON form.</summary>
     public sealed partial class UserList
     {
-        /// <summary>array (JSON "users").</summary>
+        /// <summary>The users (array, JSON "users").</summary>
         public string[] Users { get; set; } = System.Array.Empty<string>();
 
         internal void WriteTo(JsonWriter w)
@@ -1336,9 +1336,9 @@ namespace VelmoKiv
     /// <summary>The SDK record UserState in its JSON form.</summary>
     public sealed partial class UserState
     {
-        /// <summary>string (JSON "userId").</summary>
+        /// <summary>The user's id (string, JSON "userId").</summary>
         public string UserId { get; set; } = "";
-        /// <summary>array (JSON "states").</summary>
+        /// <summary>array (array, JSON "states").</summary>
         public StateItem[] States { get; set; } = System.Array.Empty<StateItem>();
 
         internal void WriteTo(JsonWriter w)

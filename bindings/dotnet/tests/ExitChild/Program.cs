@@ -20,7 +20,7 @@ bob.MessageReceived += (s, e) =>
     if (mode == "exit-in-handler") Environment.Exit(3);
 };
 for (int i = 0; i < 50; ++i)
-    _ = alice.Client.PublishAsync(channel, Encoding.UTF8.GetBytes("m" + i), new PublishOptions { ChannelType = 1 });
+    _ = alice.Client.PublishAsync(channel, Encoding.UTF8.GetBytes("m" + i), new PublishOptions { ChannelType = ChannelType.Message });
 if (mode == "exit-in-handler")
 {
     await System.Threading.Tasks.Task.Delay(TimeSpan.FromSeconds(30));

@@ -12,7 +12,7 @@ namespace VelmoKiv.Tests
         public void AMissingValueNamesItsKeyBeforeAnythingIsCalled()
         {
             var engine = Open(Unique("u"));
-            var e = Assert.Throws<ArgumentNullException>(() => { _ = engine.Lock.SetLockAsync(null, 1, "pen", 1); });
+            var e = Assert.Throws<ArgumentNullException>(() => { _ = engine.Lock.SetLockAsync(null, ChannelType.Message, "pen", 1); });
             Assert.Equal("channelName", e.ParamName);
             e = Assert.Throws<ArgumentNullException>(() => { _ = engine.Client.PublishAsync("c", null, new PublishOptions()); });
             Assert.Equal("message", e.ParamName);

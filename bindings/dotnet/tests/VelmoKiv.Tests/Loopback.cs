@@ -12,7 +12,7 @@ namespace VelmoKiv.Tests
     /// <summary>Engines on the loopback SDK, closed after each test; names unique per test.</summary>
     public abstract class LoopbackTest : IDisposable
     {
-        public const int MessageChannel = 1;  // the loopback SDK's message channels
+        public const ChannelType MessageChannel = ChannelType.Message;  // the loopback SDK's message channels
         private readonly List<KivEngine> engines = new List<KivEngine>();
 
         static LoopbackTest()
