@@ -25,15 +25,16 @@ async function user(userId) {
 async function publisher({ total, size }) {
   const engine = await user(`js-sender-${process.pid}`);
   const payload = Buffer.alloc(size, 'x');
-  const params = { channelName: CHANNEL, length: size, option };
   parentPort.postMessage({ start: process.hrtime.bigint() }); // the same monotonic clock
-  let sent = 0;
+  // The typed call as a host writes it, one per message, none awaited before
+  // the next is sent (as the C host sends without waiting for results).
+  const published = [];
   for (let i = 0; i < total; i++) {
-    const { code, result } = engine.call('KivClient_publish_2d36e93', params, payload);
-    if (code === 0 && result && result.result === 0) sent += 1;
+    published.push(engine.client.publish({ channelName: CHANNEL, option }, payload));
   }
+  const outcomes = await Promise.allSettled(published);
   // The receiver waits for what was accepted, not for what was asked.
-  parentPort.postMessage({ sent });
+  parentPort.postMessage({ sent: outcomes.filter((o) => o.status === 'fulfilled').length });
   engine.close();
 }
 
