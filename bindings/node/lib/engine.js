@@ -6,6 +6,7 @@ const { EventEmitter } = require('node:events');
 const { load, setLibraryOutput } = require('./native');
 const { eventPump, existingPump } = require('./event_pump');
 const { checkParams, withLength, findNul } = require('./params');
+const { KivEvent } = require('./event');
 const description = require('./api.generated');
 const errors = require('./errors');
 
@@ -13,6 +14,8 @@ const { KivCallError, KivParamsError, KivRequestError, KivResultCutError, KivSta
 errors.setCodeNames(description.codes);
 
 const API_BY_NAME = new Map(description.apis.map((api) => [api.name, api]));
+// The events that may settle a request: only these are parsed on arrival.
+const RESULT_EVENTS = new Set(description.apis.flatMap((api) => api.resultEvents));
 // An API as the user calls it: "lock.acquireLock" for "KivLock_acquireLock_…".
 const ACCESSOR_OF = Object.fromEntries(Object.entries(description.modules).map(([a, prefix]) => [prefix, a]));
 const callName = (api) => (api ? `${ACCESSOR_OF[api.module]}.${api.method}` : null);
@@ -101,14 +104,14 @@ class Engine extends EventEmitter {
     if (api && api.buffer === 'payload' && params && typeof params === 'object') {
       params = withLength(api, params, buffer);
     }
-    if (params && typeof params === 'object') {
-      // JSON.stringify would escape it, and the SDK would take the text only
-      // up to it.
+    const text =
+      params === undefined || params === null ? null : typeof params === 'string' ? params : JSON.stringify(params);
+    // JSON.stringify escapes a NUL, and the SDK would take the text only up
+    // to it. Only text holding the escape is searched for the key that has it.
+    if (typeof params === 'object' && text !== null && text.includes('\\u0000')) {
       const path = findNul(params);
       if (path !== null) throw new KivParamsError(apiName, path, 'holds a NUL character');
     }
-    const text =
-      params === undefined || params === null ? null : typeof params === 'string' ? params : JSON.stringify(params);
     if (text !== null && text.includes('\0')) {
       // It would end the text early, and the library would read past it.
       throw new TypeError('parameter text must not hold NUL characters');
@@ -158,18 +161,15 @@ class Engine extends EventEmitter {
     if (!api || api.mode !== 'async') return this._invoke(api, apiName, params, payload);
     const caller = {};
     Error.captureStackTrace(caller, entry);
-    let promise;
     try {
-      promise = this._invoke(api, apiName, params, payload);
+      return this._invoke(api, apiName, params, payload, caller);
     } catch (error) {
-      promise = Promise.reject(error);
+      return Promise.reject(withCallerStack(error, caller.stack));
     }
-    return promise.catch((error) => {
-      throw withCallerStack(error, caller.stack);
-    });
   }
 
-  _invoke(api, apiName, params, payload) {
+  // `caller` holds the host's stack for a request's later rejection.
+  _invoke(api, apiName, params, payload, caller) {
     if (!api) throw new KivCallError(apiName, -1009, null);
     const checked = checkParams(api, params, payload);
     const { code, result, raw, cut } = this.call(apiName, checked, payload);
@@ -183,7 +183,7 @@ class Engine extends EventEmitter {
     if (api.mode !== 'async') return result;
     const match = REQUEST_ID.exec(raw);
     if (!match) return Promise.resolve(result);
-    return this._await(api, match[1]);
+    return this._await(api, match[1], caller);
   }
 
   // Keeps the event loop alive for this engine's events until unlisten().
@@ -220,57 +220,51 @@ class Engine extends EventEmitter {
     return this._native.pump.native.errorReason(code) || '';
   }
 
-  _await(api, requestId) {
+  _await(api, requestId, caller) {
     return new Promise((resolve, reject) => {
-      this._pending.set(requestId, { api, resolve, reject });
+      this._pending.set(requestId, { api, caller, resolve, reject });
       this._native.pump.hold(this);
     });
   }
 
-  _settle(requestId, settle) {
-    const waiter = this._pending.get(requestId);
-    if (!waiter) return;
+  // Ends the wait for a request: its result (an event) or an error carrying
+  // the stack of the host's call.
+  _settle(waiter, requestId, outcome) {
     this._pending.delete(requestId);
     this._native.pump.unhold(this);
-    settle(waiter);
+    if (outcome instanceof Error) waiter.reject(withCallerStack(outcome, waiter.caller && waiter.caller.stack));
+    else waiter.resolve(outcome);
   }
 
   _failPending(why) {
-    for (const requestId of [...this._pending.keys()]) {
-      this._settle(requestId, (w) => w.reject(new KivStateError(`${callName(w.api)}: ${why}`, 'ERR_KIV_CLOSED')));
+    for (const [requestId, waiter] of [...this._pending]) {
+      this._settle(waiter, requestId, new KivStateError(`${callName(waiter.api)}: ${why}`, 'ERR_KIV_CLOSED'));
     }
   }
 
-  // One event from the pump, on the JavaScript thread.
+  // One event from the pump, on the JavaScript thread. Its body is parsed
+  // here only when it may settle a request; otherwise when a listener reads it.
   _deliver(name, data, payloads) {
     if (this.closed) return;
-    let body;
-    try {
-      body = JSON.parse(data);
-    } catch {
-      body = {};
-    }
-    const callback = description.events[name] || name;
-    const addresses = description.addressPaths[name];
-    if (addresses) for (const path of addresses) removePath(body, path);
-    const event = { name, callback, body, payloads };
+    const event = new KivEvent(name, description.events[name] || name, data, payloads);
     handlerDepth += 1;
     try {
-      this._emitSafely(callback, event);
+      this._emitSafely(event.callback, event);
       this._emitSafely('event', event);
     } finally {
       handlerDepth -= 1;
     }
-    const requestId = body.requestId_str;
-    if (requestId !== undefined && this._pending.has(requestId)) {
-      const waiter = this._pending.get(requestId);
-      if (waiter.api.resultEvents.includes(name)) {
-        this._settle(requestId, (w) =>
-          body.errorCode
-            ? w.reject(new KivRequestError(w.api.name, event, this.errorReason(body.errorCode)))
-            : w.resolve(event),
-        );
-      }
+    if (this._pending.size === 0 || !RESULT_EVENTS.has(name)) return;
+    const body = event.body;
+    const requestId = body && body.requestId_str;
+    const waiter = requestId === undefined ? undefined : this._pending.get(requestId);
+    if (waiter && waiter.api.resultEvents.includes(name)) {
+      const { errorCode } = body;
+      this._settle(
+        waiter,
+        requestId,
+        errorCode ? new KivRequestError(waiter.api.name, event, this.errorReason(errorCode)) : event,
+      );
     }
   }
 
@@ -295,20 +289,6 @@ class Engine extends EventEmitter {
         }
       }
     }
-  }
-}
-
-// Removes the key at `path` ("*" for every element of an array) from a body:
-// native addresses of the SDK's process mean nothing to JavaScript.
-function removePath(value, path, at = 0) {
-  if (value === null || typeof value !== 'object') return;
-  const key = path[at];
-  if (at === path.length - 1) {
-    delete value[key];
-  } else if (key === '*') {
-    if (Array.isArray(value)) for (const item of value) removePath(item, path, at + 1);
-  } else {
-    removePath(value[key], path, at + 1);
   }
 }
 
