@@ -23,6 +23,7 @@ errors.setCallNames(description.apis.map((api) => [api.name, callName(api)]));
 const CREATE = 'KivClient_create';
 const RELEASE = 'KivClient_release';
 const REQUEST_ID = /"requestId":(\d+)/; // read as text: ids may exceed 2^53
+const ACCEPTED = /^\{"requestId":(\d+),"result":0\}$/; // a request the SDK started
 // The library writes at most this many bytes of result text: a result that
 // long which is not JSON was cut.
 const RESULT_LIMIT = 65535;
@@ -83,6 +84,15 @@ class Engine extends EventEmitter {
   // return code. params: an object (sent as JSON), JSON text, or undefined.
   // payload: the message bytes of a publish call.
   call(apiName, params, payload) {
+    const code = this._send(apiName, params, payload);
+    const raw = this._native.pump.native.result() || '';
+    const { result, cut } = parseResult(raw);
+    return { code, result, raw, cut };
+  }
+
+  // Makes the call; returns its code, the result text stays in
+  // native.result() until this thread's next call.
+  _send(apiName, params, payload) {
     const handle = this._native.handle;
     if (!handle) throw new KivStateError('the engine is closed', 'ERR_KIV_CLOSED');
     if (typeof apiName !== 'string' || apiName.includes('\0')) {
@@ -129,22 +139,11 @@ class Engine extends EventEmitter {
       buffer,
       bufferLength,
     );
-    const raw = native.result() || '';
-    let result = null;
-    let cut = false;
-    if (raw) {
-      try {
-        result = JSON.parse(raw);
-      } catch {
-        result = raw;
-        cut = Buffer.byteLength(raw, 'utf8') >= RESULT_LIMIT;
-      }
-    }
     // Both release the client (create replaces it): its requests will not be answered.
     if ((apiName === RELEASE || apiName === CREATE) && code === 0) {
       this._failPending('the client was released');
     }
-    return { code, result, raw, cut };
+    return code;
   }
 
   // Calls a described API after checking its parameters. Synchronous APIs
@@ -172,7 +171,12 @@ class Engine extends EventEmitter {
   _invoke(api, apiName, params, payload, caller) {
     if (!api) throw new KivCallError(apiName, -1009, null);
     const checked = checkParams(api, params, payload);
-    const { code, result, raw, cut } = this.call(apiName, checked, payload);
+    const code = this._send(apiName, checked, payload);
+    const raw = this._native.pump.native.result() || '';
+    // A request's usual answer is taken as it is, without parsing.
+    const accepted = api.mode === 'async' && code === api.code ? ACCEPTED.exec(raw) : null;
+    if (accepted) return this._await(api, accepted[1], caller);
+    const { result, cut } = parseResult(raw);
     if (cut) throw new KivResultCutError(apiName, RESULT_LIMIT);
     if (code !== api.code) throw new KivCallError(apiName, code, result, this.errorReason(code));
     // A failure the SDK reported at once ("KivClient_create" with a refused
@@ -220,10 +224,11 @@ class Engine extends EventEmitter {
     return this._native.pump.native.errorReason(code) || '';
   }
 
+  // The pump is held once while any request of this engine waits.
   _await(api, requestId, caller) {
     return new Promise((resolve, reject) => {
+      if (this._pending.size === 0) this._native.pump.hold(this);
       this._pending.set(requestId, { api, caller, resolve, reject });
-      this._native.pump.hold(this);
     });
   }
 
@@ -231,7 +236,7 @@ class Engine extends EventEmitter {
   // the stack of the host's call.
   _settle(waiter, requestId, outcome) {
     this._pending.delete(requestId);
-    this._native.pump.unhold(this);
+    if (this._pending.size === 0) this._native.pump.unhold(this);
     if (outcome instanceof Error) waiter.reject(withCallerStack(outcome, waiter.caller && waiter.caller.stack));
     else waiter.resolve(outcome);
   }
@@ -289,6 +294,17 @@ class Engine extends EventEmitter {
         }
       }
     }
+  }
+}
+
+// A result text as JSON; text that is not JSON is returned as it is, and
+// is `cut` when it filled the library's result buffer.
+function parseResult(raw) {
+  if (!raw) return { result: null, cut: false };
+  try {
+    return { result: JSON.parse(raw), cut: false };
+  } catch {
+    return { result: raw, cut: Buffer.byteLength(raw, 'utf8') >= RESULT_LIMIT };
   }
 }
 
