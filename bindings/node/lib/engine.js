@@ -252,6 +252,8 @@ class Engine extends EventEmitter {
   _deliver(name, data, payloads) {
     if (this.closed) return;
     const event = new KivEvent(name, description.events[name] || name, data, payloads);
+    // Read before the listeners run, which may assign another body.
+    const body = this._pending.size > 0 && RESULT_EVENTS.has(name) ? event.body : null;
     handlerDepth += 1;
     try {
       this._emitSafely(event.callback, event);
@@ -259,9 +261,7 @@ class Engine extends EventEmitter {
     } finally {
       handlerDepth -= 1;
     }
-    if (this._pending.size === 0 || !RESULT_EVENTS.has(name)) return;
-    const body = event.body;
-    const requestId = body && body.requestId_str;
+    const requestId = body ? body.requestId_str : undefined;
     const waiter = requestId === undefined ? undefined : this._pending.get(requestId);
     if (waiter && waiter.api.resultEvents.includes(name)) {
       const { errorCode } = body;

@@ -39,6 +39,7 @@ function removePath(value, path, at = 0) {
 const UNPARSED = Symbol('unparsed');
 
 class KivEvent {
+  #name; // as delivered, whatever the host assigns to `name`
   #text;
   #body = UNPARSED; // parsed at the first read, or what the host assigned
 
@@ -48,7 +49,7 @@ class KivEvent {
     enumerable: true,
     configurable: true,
     get() {
-      if (this.#body === UNPARSED) this.#body = parseBody(this.name, this.#text);
+      if (this.#body === UNPARSED) this.#body = parseBody(this.#name, this.#text);
       return this.#body;
     },
     set(value) {
@@ -59,6 +60,7 @@ class KivEvent {
   constructor(name, callback, text, payloads) {
     this.name = name;
     this.callback = callback;
+    this.#name = name;
     this.#text = text;
     Object.defineProperty(this, 'body', KivEvent.#bodyProperty);
     this.payloads = payloads;

@@ -46,9 +46,20 @@ test('an event copies, prints and serialises with its body, addresses removed', 
   assert.deepEqual(JSON.parse(JSON.stringify(event)).body, { mine: true });
 });
 
+test('a listener that replaces or renames a result event still lets its request settle', { timeout: 30000 }, async () => {
+  const engine = await login(unique('replace'));
+  engine.on('onSubscribeResult', (event) => {
+    event.body = { replaced: true };
+    event.name = 'renamed';
+  });
+  const settled = await engine.client.subscribe({ channelName: unique('replace'), options: {} });
+  assert.deepEqual([settled.body, settled.name], [{ replaced: true }, 'renamed']);
+});
+
 test('requests failed by close or release carry the stack of the call', { timeout: 60000 }, async () => {
-  // Ended from a timer, bound: no function of this file is on the stack
-  // that fails the request, so the file can only appear through the call's.
+  // Ended from a microtask (before any event is delivered), bound: no
+  // function of this file is on the stack that fails the request, so the file
+  // can only appear through the call's.
   const endings = {
     close: (engine) => engine.close.bind(engine),
     release: (engine) => engine.client.release.bind(engine.client),
@@ -56,7 +67,7 @@ test('requests failed by close or release carry the stack of the call', { timeou
   for (const [ending, endOf] of Object.entries(endings)) {
     const engine = await login(unique(`stack-${ending}`));
     const waiting = engine.client.logout();
-    setImmediate(endOf(engine));
+    queueMicrotask(endOf(engine));
     await assert.rejects(waiting, (e) => {
       assert.ok(e instanceof kiv.KivStateError, ending);
       assert.match(e.message, /^client\.logout: the (engine was closed|client was released)/, ending);
