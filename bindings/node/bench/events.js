@@ -5,13 +5,17 @@
 // events it receives. Timing never fails anything; it is reported.
 //   node bench/events.js [N] [PAYLOAD_BYTES] [LIMIT_S]   VELMO_KIV_C_HOST names the C host program
 // The run ends after LIMIT_S seconds (120 by default) whatever it reached,
-// with exit code 1 and what it counted.
+// with exit code 1 and what it counted. Beside each rate, the CPU time each
+// host spent per event (every thread; the C host's where Linux reports it):
+// on a shared machine it varies less than the rates do.
 
 const { Worker, isMainThread, parentPort, workerData } = require('node:worker_threads');
 const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
 const kiv = require('..');
 
 const CHANNEL = 'bench';
+const CLOCK_TICKS = 100; // USER_HZ of /proc/self/stat on Linux
 const option = { channelType: 1 };
 
 async function user(userId) {
@@ -25,19 +29,37 @@ async function user(userId) {
 async function publisher({ total, size }) {
   const engine = await user(`js-sender-${process.pid}`);
   const payload = Buffer.alloc(size, 'x');
-  const params = { channelName: CHANNEL, length: size, option };
   parentPort.postMessage({ start: process.hrtime.bigint() }); // the same monotonic clock
-  let sent = 0;
+  // The typed call as a host writes it, one per message, none awaited before
+  // the next is sent (as the C host sends without waiting for results).
+  const published = [];
   for (let i = 0; i < total; i++) {
-    const { code, result } = engine.call('KivClient_publish_2d36e93', params, payload);
-    if (code === 0 && result && result.result === 0) sent += 1;
+    published.push(engine.client.publish({ channelName: CHANNEL, option }, payload));
   }
+  const outcomes = await Promise.allSettled(published);
   // The receiver waits for what was accepted, not for what was asked.
-  parentPort.postMessage({ sent });
+  parentPort.postMessage({ sent: outcomes.filter((o) => o.status === 'fulfilled').length });
   engine.close();
 }
 
+// CPU time of every thread of this process, in microseconds.
+function processCpu() {
+  const { user, system } = process.cpuUsage();
+  return user + system;
+}
+
+// CPU time of the children waited for, in microseconds, where Linux tells it.
+function childrenCpu() {
+  try {
+    const fields = fs.readFileSync('/proc/self/stat', 'utf8').split(') ')[1].split(' ');
+    return ((Number(fields[13]) + Number(fields[14])) * 1e6) / CLOCK_TICKS; // cutime, cstime
+  } catch {
+    return NaN;
+  }
+}
+
 async function javascriptRate(total, size, limitMs) {
+  const cpuBefore = processCpu();
   const receiver = await user(`js-receiver-${process.pid}`);
   await receiver.client.subscribe({ channelName: CHANNEL, options: { withMessage: true } });
   let received = 0;
@@ -71,19 +93,24 @@ async function javascriptRate(total, size, limitMs) {
     return { failed: why, events: received, expected, dropped: receiver.droppedEvents };
   }
   const seconds = Number(end - start) / 1e9;
-  return { events: received, seconds, rate: Math.round(received / seconds), dropped: receiver.droppedEvents };
+  const cpuMicrosPerEvent = +((processCpu() - cpuBefore) / received).toFixed(2);
+  return { events: received, seconds, rate: Math.round(received / seconds), cpuMicrosPerEvent, dropped: receiver.droppedEvents };
 }
 
 function cHostRate(total, size, limitMs) {
   const program = process.env.VELMO_KIV_C_HOST;
   if (!program) return null;
+  const cpuBefore = childrenCpu();
   const output = execFileSync(program, [String(total), String(size)], {
     encoding: 'utf8',
     maxBuffer: 1 << 26,
     timeout: limitMs,
   });
   // The last line; the library's first log lines come before it.
-  return JSON.parse(output.trim().split('\n').pop());
+  const report = JSON.parse(output.trim().split('\n').pop());
+  const cpu = childrenCpu() - cpuBefore;
+  if (Number.isFinite(cpu)) report.cpuMicrosPerEvent = +(cpu / report.events).toFixed(2);
+  return report;
 }
 
 async function main() {
@@ -96,6 +123,7 @@ async function main() {
   if (c && !js.failed) {
     report.goal = Math.min(100000, c.rate / 2);
     report.ratio = +(js.rate / c.rate).toFixed(3);
+    if (c.cpuMicrosPerEvent) report.cpuRatio = +(c.cpuMicrosPerEvent / js.cpuMicrosPerEvent).toFixed(3);
   }
   console.log(JSON.stringify(report, null, 2));
   if (js.failed) process.exitCode = 1;

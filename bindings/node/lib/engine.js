@@ -6,6 +6,7 @@ const { EventEmitter } = require('node:events');
 const { load, setLibraryOutput } = require('./native');
 const { eventPump, existingPump } = require('./event_pump');
 const { checkParams, withLength, findNul } = require('./params');
+const { KivEvent } = require('./event');
 const description = require('./api.generated');
 const errors = require('./errors');
 
@@ -13,6 +14,8 @@ const { KivCallError, KivParamsError, KivRequestError, KivResultCutError, KivSta
 errors.setCodeNames(description.codes);
 
 const API_BY_NAME = new Map(description.apis.map((api) => [api.name, api]));
+// The events that may settle a request: only these are parsed on arrival.
+const RESULT_EVENTS = new Set(description.apis.flatMap((api) => api.resultEvents));
 // An API as the user calls it: "lock.acquireLock" for "KivLock_acquireLock_…".
 const ACCESSOR_OF = Object.fromEntries(Object.entries(description.modules).map(([a, prefix]) => [prefix, a]));
 const callName = (api) => (api ? `${ACCESSOR_OF[api.module]}.${api.method}` : null);
@@ -20,6 +23,7 @@ errors.setCallNames(description.apis.map((api) => [api.name, callName(api)]));
 const CREATE = 'KivClient_create';
 const RELEASE = 'KivClient_release';
 const REQUEST_ID = /"requestId":(\d+)/; // read as text: ids may exceed 2^53
+const ACCEPTED = /^\{"requestId":(\d+),"result":0\}$/; // a request the SDK started
 // The library writes at most this many bytes of result text: a result that
 // long which is not JSON was cut.
 const RESULT_LIMIT = 65535;
@@ -80,6 +84,15 @@ class Engine extends EventEmitter {
   // return code. params: an object (sent as JSON), JSON text, or undefined.
   // payload: the message bytes of a publish call.
   call(apiName, params, payload) {
+    const code = this._send(apiName, params, payload);
+    const raw = this._native.pump.native.result() || '';
+    const { result, cut } = parseResult(raw);
+    return { code, result, raw, cut };
+  }
+
+  // Makes the call; returns its code, the result text stays in
+  // native.result() until this thread's next call.
+  _send(apiName, params, payload) {
     const handle = this._native.handle;
     if (!handle) throw new KivStateError('the engine is closed', 'ERR_KIV_CLOSED');
     if (typeof apiName !== 'string' || apiName.includes('\0')) {
@@ -101,14 +114,14 @@ class Engine extends EventEmitter {
     if (api && api.buffer === 'payload' && params && typeof params === 'object') {
       params = withLength(api, params, buffer);
     }
-    if (params && typeof params === 'object') {
-      // JSON.stringify would escape it, and the SDK would take the text only
-      // up to it.
+    const text =
+      params === undefined || params === null ? null : typeof params === 'string' ? params : JSON.stringify(params);
+    // JSON.stringify escapes a NUL, and the SDK would take the text only up
+    // to it. Only text holding the escape is searched for the key that has it.
+    if (typeof params === 'object' && text !== null && text.includes('\\u0000')) {
       const path = findNul(params);
       if (path !== null) throw new KivParamsError(apiName, path, 'holds a NUL character');
     }
-    const text =
-      params === undefined || params === null ? null : typeof params === 'string' ? params : JSON.stringify(params);
     if (text !== null && text.includes('\0')) {
       // It would end the text early, and the library would read past it.
       throw new TypeError('parameter text must not hold NUL characters');
@@ -126,22 +139,11 @@ class Engine extends EventEmitter {
       buffer,
       bufferLength,
     );
-    const raw = native.result() || '';
-    let result = null;
-    let cut = false;
-    if (raw) {
-      try {
-        result = JSON.parse(raw);
-      } catch {
-        result = raw;
-        cut = Buffer.byteLength(raw, 'utf8') >= RESULT_LIMIT;
-      }
-    }
     // Both release the client (create replaces it): its requests will not be answered.
     if ((apiName === RELEASE || apiName === CREATE) && code === 0) {
       this._failPending('the client was released');
     }
-    return { code, result, raw, cut };
+    return code;
   }
 
   // Calls a described API after checking its parameters. Synchronous APIs
@@ -158,21 +160,23 @@ class Engine extends EventEmitter {
     if (!api || api.mode !== 'async') return this._invoke(api, apiName, params, payload);
     const caller = {};
     Error.captureStackTrace(caller, entry);
-    let promise;
     try {
-      promise = this._invoke(api, apiName, params, payload);
+      return this._invoke(api, apiName, params, payload, caller);
     } catch (error) {
-      promise = Promise.reject(error);
+      return Promise.reject(withCallerStack(error, caller.stack));
     }
-    return promise.catch((error) => {
-      throw withCallerStack(error, caller.stack);
-    });
   }
 
-  _invoke(api, apiName, params, payload) {
+  // `caller` holds the host's stack for a request's later rejection.
+  _invoke(api, apiName, params, payload, caller) {
     if (!api) throw new KivCallError(apiName, -1009, null);
     const checked = checkParams(api, params, payload);
-    const { code, result, raw, cut } = this.call(apiName, checked, payload);
+    const code = this._send(apiName, checked, payload);
+    const raw = this._native.pump.native.result() || '';
+    // A request's usual answer is taken as it is, without parsing.
+    const accepted = api.mode === 'async' && code === api.code ? ACCEPTED.exec(raw) : null;
+    if (accepted) return this._await(api, accepted[1], caller);
+    const { result, cut } = parseResult(raw);
     if (cut) throw new KivResultCutError(apiName, RESULT_LIMIT);
     if (code !== api.code) throw new KivCallError(apiName, code, result, this.errorReason(code));
     // A failure the SDK reported at once ("KivClient_create" with a refused
@@ -183,7 +187,7 @@ class Engine extends EventEmitter {
     if (api.mode !== 'async') return result;
     const match = REQUEST_ID.exec(raw);
     if (!match) return Promise.resolve(result);
-    return this._await(api, match[1]);
+    return this._await(api, match[1], caller);
   }
 
   // Keeps the event loop alive for this engine's events until unlisten().
@@ -220,57 +224,52 @@ class Engine extends EventEmitter {
     return this._native.pump.native.errorReason(code) || '';
   }
 
-  _await(api, requestId) {
+  // The pump is held once while any request of this engine waits.
+  _await(api, requestId, caller) {
     return new Promise((resolve, reject) => {
-      this._pending.set(requestId, { api, resolve, reject });
-      this._native.pump.hold(this);
+      if (this._pending.size === 0) this._native.pump.hold(this);
+      this._pending.set(requestId, { api, caller, resolve, reject });
     });
   }
 
-  _settle(requestId, settle) {
-    const waiter = this._pending.get(requestId);
-    if (!waiter) return;
+  // Ends the wait for a request: its result (an event) or an error carrying
+  // the stack of the host's call.
+  _settle(waiter, requestId, outcome) {
     this._pending.delete(requestId);
-    this._native.pump.unhold(this);
-    settle(waiter);
+    if (this._pending.size === 0) this._native.pump.unhold(this);
+    if (outcome instanceof Error) waiter.reject(withCallerStack(outcome, waiter.caller && waiter.caller.stack));
+    else waiter.resolve(outcome);
   }
 
   _failPending(why) {
-    for (const requestId of [...this._pending.keys()]) {
-      this._settle(requestId, (w) => w.reject(new KivStateError(`${callName(w.api)}: ${why}`, 'ERR_KIV_CLOSED')));
+    for (const [requestId, waiter] of [...this._pending]) {
+      this._settle(waiter, requestId, new KivStateError(`${callName(waiter.api)}: ${why}`, 'ERR_KIV_CLOSED'));
     }
   }
 
-  // One event from the pump, on the JavaScript thread.
+  // One event from the pump, on the JavaScript thread. Its body is parsed
+  // here only when it may settle a request; otherwise when a listener reads it.
   _deliver(name, data, payloads) {
     if (this.closed) return;
-    let body;
-    try {
-      body = JSON.parse(data);
-    } catch {
-      body = {};
-    }
-    const callback = description.events[name] || name;
-    const addresses = description.addressPaths[name];
-    if (addresses) for (const path of addresses) removePath(body, path);
-    const event = { name, callback, body, payloads };
+    const event = new KivEvent(name, description.events[name] || name, data, payloads);
+    // Read before the listeners run, which may assign another body.
+    const body = this._pending.size > 0 && RESULT_EVENTS.has(name) ? event.body : null;
     handlerDepth += 1;
     try {
-      this._emitSafely(callback, event);
+      this._emitSafely(event.callback, event);
       this._emitSafely('event', event);
     } finally {
       handlerDepth -= 1;
     }
-    const requestId = body.requestId_str;
-    if (requestId !== undefined && this._pending.has(requestId)) {
-      const waiter = this._pending.get(requestId);
-      if (waiter.api.resultEvents.includes(name)) {
-        this._settle(requestId, (w) =>
-          body.errorCode
-            ? w.reject(new KivRequestError(w.api.name, event, this.errorReason(body.errorCode)))
-            : w.resolve(event),
-        );
-      }
+    const requestId = body ? body.requestId_str : undefined;
+    const waiter = requestId === undefined ? undefined : this._pending.get(requestId);
+    if (waiter && waiter.api.resultEvents.includes(name)) {
+      const { errorCode } = body;
+      this._settle(
+        waiter,
+        requestId,
+        errorCode ? new KivRequestError(waiter.api.name, event, this.errorReason(errorCode)) : event,
+      );
     }
   }
 
@@ -298,17 +297,14 @@ class Engine extends EventEmitter {
   }
 }
 
-// Removes the key at `path` ("*" for every element of an array) from a body:
-// native addresses of the SDK's process mean nothing to JavaScript.
-function removePath(value, path, at = 0) {
-  if (value === null || typeof value !== 'object') return;
-  const key = path[at];
-  if (at === path.length - 1) {
-    delete value[key];
-  } else if (key === '*') {
-    if (Array.isArray(value)) for (const item of value) removePath(item, path, at + 1);
-  } else {
-    removePath(value[key], path, at + 1);
+// A result text as JSON; text that is not JSON is returned as it is, and
+// is `cut` when it filled the library's result buffer.
+function parseResult(raw) {
+  if (!raw) return { result: null, cut: false };
+  try {
+    return { result: JSON.parse(raw), cut: false };
+  } catch {
+    return { result: raw, cut: Buffer.byteLength(raw, 'utf8') >= RESULT_LIMIT };
   }
 }
 

@@ -43,6 +43,12 @@ constexpr size_t kWord = sizeof(uint32_t);
 // A drained batch buffer larger than this is freed rather than kept for reuse,
 // so that a burst does not pin its peak memory.
 constexpr size_t kKeptCapacity = size_t(1) << 20;
+// Once the first event of a quiet queue has woken the waiter, it waits this
+// much longer (or until this many bytes are queued) before returning, so that
+// the events that follow join the same batch: every return wakes the
+// JavaScript thread, and a wake-up per event costs more than the event.
+constexpr auto kGatherTime = std::chrono::microseconds(500);
+constexpr size_t kGatherBytes = size_t(256) << 10;
 
 // The outcome of a request the host made ("KivEventHandler_onLoginResult_…")
 // is never dropped: a request would otherwise wait forever, and there are no
@@ -124,7 +130,10 @@ class QueueSink final : public velmo::quon::kiv::QuonEventHandler {
     for (uint32_t i = 0; i < count; ++i) {
       if (event.buffers[i]) putBytes(at, event.buffers[i], event.bufferLengths[i]);
     }
-    if (start == 0) queue_->arrived.notify_one();
+    // The first event wakes a waiter, and the one that fills a gathering batch.
+    if (start == 0 || (start < kGatherBytes && start + size >= kGatherBytes)) {
+      queue_->arrived.notify_one();
+    }
     return true;
   }
 
@@ -180,9 +189,15 @@ int32_t KIV_NODE_CALL kiv_node_queue_wait(KivNodeQueue* queue, int32_t timeoutMs
   int32_t outcome;
   {
     std::unique_lock<std::mutex> lock(queue->mutex);
+    const bool quiet = queue->pending.empty();
     const bool woken =
         queue->arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs),
                                 [queue] { return queue->interrupted || !queue->pending.empty(); });
+    if (quiet && woken) {
+      queue->arrived.wait_for(lock, kGatherTime, [queue] {
+        return queue->interrupted || queue->pending.size() >= kGatherBytes;
+      });
+    }
     outcome = queue->interrupted ? -1 : woken ? 1 : 0;
     queue->interrupted = false;
   }

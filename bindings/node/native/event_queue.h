@@ -46,7 +46,9 @@ KIV_NODE_API void KIV_NODE_CALL kiv_node_sink_destroy(void* sink);
 /* Events of this sink dropped so far (the queue was full or memory ran out). */
 KIV_NODE_API uint32_t KIV_NODE_CALL kiv_node_sink_dropped(void* sink);
 /* Waits up to timeoutMs for events: 1 when some are queued, 0 on timeout,
- * -1 when kiv_node_queue_interrupt ended the wait. */
+ * -1 when kiv_node_queue_interrupt ended the wait. Woken from an empty queue,
+ * it returns half a millisecond later (sooner when 256 KiB are queued), with
+ * the events that arrived meanwhile in the same batch. */
 KIV_NODE_API int32_t KIV_NODE_CALL kiv_node_queue_wait(KivNodeQueue* queue, int32_t timeoutMs);
 /* Ends the current wait, or the next one if none is in progress. */
 KIV_NODE_API void KIV_NODE_CALL kiv_node_queue_interrupt(KivNodeQueue* queue);
