@@ -275,7 +275,7 @@ def call_body(api, params, d):
             lines.append("            w.Value((uint)%s.Length);" % payload)
         else:
             lines.extend(write_value(k, by_key[k["key"]], 12))
-    lines.append("            var json = w.EndObject().ToString();")
+    lines.append("            var json = w.EndObject();")
     return lines, payload or "null"
 
 

@@ -61,7 +61,7 @@ namespace VelmoKiv
             {
                 var w = new JsonWriter().BeginObject().Key("config");
                 config.WriteTo(w);
-                var result = Invoke(CreateApi, w.EndObject().ToString(), null, sink.DangerousGetHandle(), 0);
+                var result = Invoke(CreateApi, w.EndObject(), null, sink.DangerousGetHandle(), 0);
                 int errorCode = result["errorCode"].AsInt32();
                 if (errorCode != 0)
                     throw new KivException(CreateApi, errorCode,
@@ -166,7 +166,7 @@ namespace VelmoKiv
         // ---- calls ---------------------------------------------------------
 
         /// <summary>Calls apiName; throws unless the library answers expectedCode.</summary>
-        internal unsafe JsonValue Invoke(string apiName, string paramsJson, byte[]? payload, int expectedCode)
+        internal unsafe JsonValue Invoke(string apiName, JsonWriter paramsJson, byte[]? payload, int expectedCode)
         {
             if (payload == null) return Invoke(apiName, paramsJson, payload, IntPtr.Zero, expectedCode);
             // An empty payload still gets an address of its own.
@@ -174,11 +174,11 @@ namespace VelmoKiv
             fixed (byte* p = bytes) return Invoke(apiName, paramsJson, payload, (IntPtr)p, expectedCode);
         }
 
-        private unsafe JsonValue Invoke(string apiName, string paramsJson, byte[]? payload, IntPtr buffer, int expectedCode)
+        private unsafe JsonValue Invoke(string apiName, JsonWriter paramsJson, byte[]? payload, IntPtr buffer, int expectedCode)
         {
             if (IsDisposed) throw new ObjectDisposedException(nameof(KivEngine));
             byte[] name = ApiNameBytes.GetOrAdd(apiName, EncodeName);
-            byte[] parameters = Utf8.EncodeZ(paramsJson);
+            byte[] parameters = paramsJson.TerminatedBytes();
             byte[] result = resultBuffer ?? (resultBuffer = new byte[NativeMethods.ResultBufferSize]);
             int code;
             bool added = false;
@@ -196,7 +196,7 @@ namespace VelmoKiv
                     {
                         ApiName = n,
                         Params = p,
-                        ParamsLength = (uint)(parameters.Length - 1),
+                        ParamsLength = (uint)paramsJson.Length,
                         ResultBuffer = r,
                         Buffers = buffer == IntPtr.Zero ? null : &slot,
                         BufferLengths = buffer == IntPtr.Zero ? null : &length,
@@ -212,6 +212,7 @@ namespace VelmoKiv
             finally
             {
                 if (added) engine.DangerousRelease();
+                paramsJson.Recycle();
             }
             if (code != expectedCode) throw KivException.ForCode(apiName, code);
             return ReadResult(apiName, result);
@@ -242,31 +243,34 @@ namespace VelmoKiv
         /// <summary>
         /// An asynchronous call: {"result":0,"requestId":N} now, then the event
         /// carrying N. A result of another value means the call was refused.
+        /// Every failure, the call's own included, comes through the task.
         /// </summary>
-        internal async Task<T> InvokeAsync<T>(string apiName, string paramsJson, byte[]? payload,
-                                              CancellationToken cancellationToken)
+        internal Task<T> InvokeAsync<T>(string apiName, JsonWriter paramsJson, byte[]? payload,
+                                        CancellationToken cancellationToken)
             where T : KivEvent
         {
-            var limit = RequestTable.Limit(defaultTimeout, nameof(DefaultTimeout));
-            cancellationToken.ThrowIfCancellationRequested();
-            Task<KivEvent> pending;
-            requests.BeginCall();
+            if (cancellationToken.IsCancellationRequested) return Task.FromCanceled<T>(cancellationToken);
             try
             {
-                var answer = Invoke(apiName, paramsJson, payload, 0);
-                int result = answer["result"].AsInt32();
-                if (result != 0 || !answer.Has("requestId")) throw KivException.ForResult(apiName, result);
-                pending = requests.Await(answer["requestId"].AsUInt64(), apiName, limit, cancellationToken);
+                var limit = RequestTable.Limit(defaultTimeout, nameof(DefaultTimeout));
+                requests.BeginCall();
+                try
+                {
+                    var answer = Invoke(apiName, paramsJson, payload, 0);
+                    int result = answer["result"].AsInt32();
+                    if (result != 0 || !answer.Has("requestId")) throw KivException.ForResult(apiName, result);
+                    return requests.Await<T>(answer["requestId"].AsUInt64(), apiName, limit, cancellationToken);
+                }
+                catch
+                {
+                    requests.AbandonCall();
+                    throw;
+                }
             }
-            catch
+            catch (Exception e)
             {
-                requests.AbandonCall();
-                throw;
+                return Task.FromException<T>(e);
             }
-            var ev = await pending.ConfigureAwait(false);
-            if (ev.ErrorCodeOrZero != 0) throw new KivRequestException(apiName, ev);
-            return ev as T ?? throw new KivException(apiName, 0,
-                $"{apiName}: request answered by {ev.Name}, not by a {typeof(T).Name}");
         }
 
         // ---- events --------------------------------------------------------

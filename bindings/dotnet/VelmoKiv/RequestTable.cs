@@ -23,20 +23,55 @@ namespace VelmoKiv
         // waits on is not finalized under it, however the program holds it.
         private static readonly HashSet<RequestTable> Waiting = new HashSet<RequestTable>();
 
-        private sealed class Pending
+        private abstract class Pending
         {
-            public Pending(string apiName, TimeSpan? limit)
+            protected Pending(string apiName, TimeSpan? limit)
             {
                 ApiName = apiName;
                 Limit = limit;
             }
 
-            public readonly TaskCompletionSource<KivEvent> Completion =
-                new TaskCompletionSource<KivEvent>(TaskCreationOptions.RunContinuationsAsynchronously);
             public readonly string ApiName;
             public readonly TimeSpan? Limit;
             public CancellationTokenRegistration Registration;
             public Timer? Timer;
+
+            public abstract bool IsCompleted { get; }
+
+            /// <summary>The result event: the caller's value, or its failure when it carries an error.</summary>
+            public abstract void Complete(KivEvent ev);
+
+            public abstract void Fail(Exception reason);
+
+            public abstract void Cancel(CancellationToken token);
+        }
+
+        // The caller's own task is completed here, so a result costs no
+        // continuation of the binding's: callers' continuations run on the
+        // pool, never on the dispatcher that delivered the result.
+        private sealed class Pending<T> : Pending where T : KivEvent
+        {
+            public Pending(string apiName, TimeSpan? limit) : base(apiName, limit) { }
+
+            public readonly TaskCompletionSource<T> Completion =
+                new TaskCompletionSource<T>(TaskCreationOptions.RunContinuationsAsynchronously);
+
+            public override bool IsCompleted => Completion.Task.IsCompleted;
+
+            public override void Complete(KivEvent ev)
+            {
+                if (ev.ErrorCodeOrZero != 0)
+                    Completion.TrySetException(new KivRequestException(ApiName, ev));
+                else if (ev is T typed)
+                    Completion.TrySetResult(typed);
+                else
+                    Completion.TrySetException(new KivException(
+                        ApiName, 0, $"{ApiName}: request answered by {ev.Name}, not by a {typeof(T).Name}"));
+            }
+
+            public override void Fail(Exception reason) => Completion.TrySetException(reason);
+
+            public override void Cancel(CancellationToken token) => Completion.TrySetCanceled(token);
         }
 
         private readonly object owner;
@@ -84,10 +119,14 @@ namespace VelmoKiv
             lock (gate) EndCallLocked();
         }
 
-        /// <summary>The call returned requestId: the task completes with the event carrying it.</summary>
-        internal Task<KivEvent> Await(ulong requestId, string apiName, TimeSpan? limit, CancellationToken cancel)
+        /// <summary>
+        /// The call returned requestId: the task completes with the event
+        /// carrying it, or fails with its error.
+        /// </summary>
+        internal Task<T> Await<T>(ulong requestId, string apiName, TimeSpan? limit, CancellationToken cancel)
+            where T : KivEvent
         {
-            var p = new Pending(apiName, limit);
+            var p = new Pending<T>(apiName, limit);
             KivEvent? already = null;
             lock (gate)
             {
@@ -99,13 +138,13 @@ namespace VelmoKiv
                 EndCallLocked();
                 if (already == null && closedWith != null)
                 {
-                    p.Completion.TrySetException(closedWith);
+                    p.Fail(closedWith);
                     return p.Completion.Task;
                 }
             }
             if (already != null)
             {
-                p.Completion.TrySetResult(already);
+                p.Complete(already);
                 return p.Completion.Task;
             }
             if (limit.HasValue)
@@ -129,7 +168,7 @@ namespace VelmoKiv
                 // Registered after the request is in the table: a token already
                 // cancelled runs the callback now, and finds it there.
                 p.Registration = cancel.Register(() => Abandon(requestId, p, cancel));
-                if (p.Completion.Task.IsCompleted) p.Registration.Dispose();
+                if (p.IsCompleted) p.Registration.Dispose();
             }
             return p.Completion.Task;
         }
@@ -157,7 +196,7 @@ namespace VelmoKiv
                 RemoveLocked(id.Value, p);
             }
             p.Registration.Dispose();
-            p.Completion.TrySetResult(ev);
+            p.Complete(ev);
             return true;
         }
 
@@ -178,7 +217,7 @@ namespace VelmoKiv
             foreach (var p in all)
             {
                 p.Registration.Dispose();
-                p.Completion.TrySetException(reason);
+                p.Fail(reason);
             }
         }
 
@@ -199,9 +238,9 @@ namespace VelmoKiv
             }
             p.Registration.Dispose();
             if (token.HasValue)
-                p.Completion.TrySetCanceled(token.Value);
+                p.Cancel(token.Value);
             else
-                p.Completion.TrySetException(new TimeoutException(
+                p.Fail(new TimeoutException(
                     $"{p.ApiName}: no result for request {id} within {p.Limit}"));
         }
 

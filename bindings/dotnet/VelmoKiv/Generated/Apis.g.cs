@@ -75,7 +75,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_createStreamChannel_ae3d0cf", engine.Invoke("KivClient_createStreamChannel_ae3d0cf", json, null, 0)["result"].AsInt32());
         }
 
@@ -92,7 +92,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.Invoke("StreamChannel_getChannelName", json, null, 0)["result"].AsString();
         }
 
@@ -116,7 +116,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("topic");
             w.Value(topic);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetSubscribedUserListResultArgs>("StreamChannel_getSubscribedUserList_1fa04dd", json, null, cancellationToken);
         }
 
@@ -144,7 +144,7 @@ namespace VelmoKiv
             w.Value(topic);
             w.Key("options");
             (options ?? new JoinTopicOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<JoinTopicResultArgs>("StreamChannel_joinTopic_ff0ec3f", json, null, cancellationToken);
         }
 
@@ -168,7 +168,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("options");
             (options ?? new JoinChannelOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<JoinResultArgs>("StreamChannel_join_2090a6b", json, null, cancellationToken);
         }
 
@@ -192,7 +192,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("topic");
             w.Value(topic);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<LeaveTopicResultArgs>("StreamChannel_leaveTopic_1fa04dd", json, null, cancellationToken);
         }
 
@@ -212,7 +212,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<LeaveResultArgs>("StreamChannel_leave_90386a9", json, null, cancellationToken);
         }
 
@@ -244,7 +244,7 @@ namespace VelmoKiv
             w.Value((uint)message.Length);
             w.Key("option");
             (option ?? new TopicMessageOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<PublishTopicMessageResultArgs>("StreamChannel_publishTopicMessage_a31773e", json, message, cancellationToken);
         }
 
@@ -260,7 +260,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("StreamChannel_release", engine.Invoke("StreamChannel_release", json, null, 0)["result"].AsInt32());
         }
 
@@ -284,7 +284,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("token");
             w.Value(token);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RenewTokenResultArgs>("StreamChannel_renewToken_1fa04dd", json, null, cancellationToken);
         }
 
@@ -304,7 +304,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("parameters");
             w.Value(parameters);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("StreamChannel_setParameters_3a2037f", engine.Invoke("StreamChannel_setParameters_3a2037f", json, null, 0)["result"].AsInt32());
         }
 
@@ -332,7 +332,7 @@ namespace VelmoKiv
             w.Value(topic);
             w.Key("options");
             (options ?? new TopicOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SubscribeTopicResultArgs>("StreamChannel_subscribeTopic_b801234", json, null, cancellationToken);
         }
 
@@ -360,7 +360,7 @@ namespace VelmoKiv
             w.Value(topic);
             w.Key("options");
             (options ?? new TopicOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<UnsubscribeTopicResultArgs>("StreamChannel_unsubscribeTopic_b801234", json, null, cancellationToken);
         }
     }
@@ -379,7 +379,7 @@ namespace VelmoKiv
         public void GetLock()
         {
             var w = new JsonWriter().BeginObject();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.Invoke("KivClient_getLock", json, null, 4);
         }
 
@@ -390,7 +390,7 @@ namespace VelmoKiv
         public void GetPresence()
         {
             var w = new JsonWriter().BeginObject();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.Invoke("KivClient_getPresence", json, null, 4);
         }
 
@@ -401,7 +401,7 @@ namespace VelmoKiv
         public void GetStorage()
         {
             var w = new JsonWriter().BeginObject();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.Invoke("KivClient_getStorage", json, null, 4);
         }
 
@@ -421,7 +421,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("token");
             w.Value(token);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<LoginResultArgs>("KivClient_login_1fa04dd", json, null, cancellationToken);
         }
 
@@ -436,7 +436,7 @@ namespace VelmoKiv
         public Task<LogoutResultArgs> LogoutAsync(CancellationToken cancellationToken = default)
         {
             var w = new JsonWriter().BeginObject();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<LogoutResultArgs>("KivClient_logout_90386a9", json, null, cancellationToken);
         }
 
@@ -464,7 +464,7 @@ namespace VelmoKiv
             w.Value((uint)message.Length);
             w.Key("option");
             (option ?? new PublishOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<PublishResultArgs>("KivClient_publish_2d36e93", json, message, cancellationToken);
         }
 
@@ -475,7 +475,7 @@ namespace VelmoKiv
         public void Release()
         {
             var w = new JsonWriter().BeginObject();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_release", engine.Invoke("KivClient_release", json, null, 0)["result"].AsInt32());
         }
 
@@ -495,7 +495,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("token");
             w.Value(token);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RenewTokenResultArgs>("KivClient_renewToken_1fa04dd", json, null, cancellationToken);
         }
 
@@ -509,7 +509,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("appType");
             w.Value(appType);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_setAppType", engine.Invoke("KivClient_setAppType", json, null, 0)["result"].AsInt32());
         }
 
@@ -525,7 +525,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("filePath");
             w.Value(filePath);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_setLogFile", engine.Invoke("KivClient_setLogFile", json, null, 0)["result"].AsInt32());
         }
 
@@ -539,7 +539,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("fileSizeInKBytes");
             w.Value(fileSizeInKBytes);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_setLogFileSize", engine.Invoke("KivClient_setLogFileSize", json, null, 0)["result"].AsInt32());
         }
 
@@ -553,7 +553,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("level");
             w.Value(level);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_setLogLevel", engine.Invoke("KivClient_setLogLevel", json, null, 0)["result"].AsInt32());
         }
 
@@ -569,7 +569,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("parameters");
             w.Value(parameters);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_setParameters_3a2037f", engine.Invoke("KivClient_setParameters_3a2037f", json, null, 0)["result"].AsInt32());
         }
 
@@ -593,7 +593,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("options");
             (options ?? new SubscribeOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SubscribeResultArgs>("KivClient_subscribe_3fae92d", json, null, cancellationToken);
         }
 
@@ -613,7 +613,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<UnsubscribeResultArgs>("KivClient_unsubscribe_1fa04dd", json, null, cancellationToken);
         }
     }
@@ -644,7 +644,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("channelType");
             w.Value(channelType);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetChannelMetadataResultArgs>("KivStorage_getChannelMetadata_ad8568b", json, null, cancellationToken);
         }
 
@@ -664,7 +664,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetUserMetadataResultArgs>("KivStorage_getUserMetadata_1fa04dd", json, null, cancellationToken);
         }
 
@@ -699,7 +699,7 @@ namespace VelmoKiv
             (options ?? new MetadataOptions()).WriteTo(w);
             w.Key("lockName");
             w.Value(lockName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RemoveChannelMetadataResultArgs>("KivStorage_removeChannelMetadata_55e6d00", json, null, cancellationToken);
         }
 
@@ -727,7 +727,7 @@ namespace VelmoKiv
             (data ?? new Metadata()).WriteTo(w);
             w.Key("options");
             (options ?? new MetadataOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RemoveUserMetadataResultArgs>("KivStorage_removeUserMetadata_24ae125", json, null, cancellationToken);
         }
 
@@ -762,7 +762,7 @@ namespace VelmoKiv
             (options ?? new MetadataOptions()).WriteTo(w);
             w.Key("lockName");
             w.Value(lockName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SetChannelMetadataResultArgs>("KivStorage_setChannelMetadata_55e6d00", json, null, cancellationToken);
         }
 
@@ -790,7 +790,7 @@ namespace VelmoKiv
             (data ?? new Metadata()).WriteTo(w);
             w.Key("options");
             (options ?? new MetadataOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SetUserMetadataResultArgs>("KivStorage_setUserMetadata_24ae125", json, null, cancellationToken);
         }
 
@@ -810,7 +810,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SubscribeUserMetadataResultArgs>("KivStorage_subscribeUserMetadata_1fa04dd", json, null, cancellationToken);
         }
 
@@ -830,7 +830,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<UnsubscribeUserMetadataResultArgs>("KivStorage_unsubscribeUserMetadata_1fa04dd", json, null, cancellationToken);
         }
 
@@ -865,7 +865,7 @@ namespace VelmoKiv
             (options ?? new MetadataOptions()).WriteTo(w);
             w.Key("lockName");
             w.Value(lockName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<UpdateChannelMetadataResultArgs>("KivStorage_updateChannelMetadata_55e6d00", json, null, cancellationToken);
         }
 
@@ -893,7 +893,7 @@ namespace VelmoKiv
             (data ?? new Metadata()).WriteTo(w);
             w.Key("options");
             (options ?? new MetadataOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<UpdateUserMetadataResultArgs>("KivStorage_updateUserMetadata_24ae125", json, null, cancellationToken);
         }
     }
@@ -931,7 +931,7 @@ namespace VelmoKiv
             w.Value(lockName);
             w.Key("retry");
             w.Value(retry);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<AcquireLockResultArgs>("KivLock_acquireLock_cd2dbc2", json, null, cancellationToken);
         }
 
@@ -954,7 +954,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("channelType");
             w.Value(channelType);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetLocksResultArgs>("KivLock_getLocks_ad8568b", json, null, cancellationToken);
         }
 
@@ -981,7 +981,7 @@ namespace VelmoKiv
             w.Value(channelType);
             w.Key("lockName");
             w.Value(lockName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<ReleaseLockResultArgs>("KivLock_releaseLock_4ffa44d", json, null, cancellationToken);
         }
 
@@ -1008,7 +1008,7 @@ namespace VelmoKiv
             w.Value(channelType);
             w.Key("lockName");
             w.Value(lockName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RemoveLockResultArgs>("KivLock_removeLock_4ffa44d", json, null, cancellationToken);
         }
 
@@ -1039,7 +1039,7 @@ namespace VelmoKiv
             w.Value(lockName);
             w.Key("owner");
             w.Value(owner);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RevokeLockResultArgs>("KivLock_revokeLock_fc4a9d7", json, null, cancellationToken);
         }
 
@@ -1069,7 +1069,7 @@ namespace VelmoKiv
             w.Value(lockName);
             w.Key("ttl");
             w.Value(ttl);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SetLockResultArgs>("KivLock_setLock_89e5672", json, null, cancellationToken);
         }
     }
@@ -1104,7 +1104,7 @@ namespace VelmoKiv
             w.Value(channelType);
             w.Key("options");
             (options ?? new GetOnlineUsersOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetOnlineUsersResultArgs>("KivPresence_getOnlineUsers_ce2d8e8", json, null, cancellationToken);
         }
 
@@ -1131,7 +1131,7 @@ namespace VelmoKiv
             w.Value(channelType);
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<PresenceGetStateResultArgs>("KivPresence_getState_4ffa44d", json, null, cancellationToken);
         }
 
@@ -1151,7 +1151,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetUserChannelsResultArgs>("KivPresence_getUserChannels_1fa04dd", json, null, cancellationToken);
         }
 
@@ -1182,7 +1182,7 @@ namespace VelmoKiv
             w.BeginArray();
             foreach (var e in keys ?? System.Array.Empty<string>()) w.Element(e);
             w.EndArray();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<PresenceRemoveStateResultArgs>("KivPresence_removeState_d7033d8", json, null, cancellationToken);
         }
 
@@ -1213,7 +1213,7 @@ namespace VelmoKiv
             w.EndArray();
             w.Key("count");
             w.Value((uint)items.Length);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<PresenceSetStateResultArgs>("KivPresence_setState_b73723a", json, null, cancellationToken);
         }
 
@@ -1233,7 +1233,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<WhereNowResultArgs>("KivPresence_whereNow_1fa04dd", json, null, cancellationToken);
         }
 
@@ -1260,7 +1260,7 @@ namespace VelmoKiv
             w.Value(channelType);
             w.Key("options");
             (options ?? new PresenceOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<WhoNowResultArgs>("KivPresence_whoNow_f7f61d1", json, null, cancellationToken);
         }
     }
@@ -1295,7 +1295,7 @@ namespace VelmoKiv
             w.Value(channelType);
             w.Key("options");
             (options ?? new GetHistoryMessagesOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetHistoryMessagesResultArgs>("KivHistory_getMessages_e5877fc", json, null, cancellationToken);
         }
     }
