@@ -425,11 +425,23 @@ def apis_file(d):
     return "\n".join(out) + "\n"
 
 
+def handlers_file(d):
+    """Whether a typed event has handlers: events nobody listens to need no delivery."""
+    out = [HEADER, "namespace VelmoKiv", "{", "    public sealed partial class KivEngine", "    {",
+           "        private bool HasTypedHandler(string name)", "        {", "            switch (name)",
+           "            {"]
+    for e in d.events:
+        out.append('                case "%s": return %s != null;' % (e["name"], event_member(e)))
+    out += ["                default: return false;", "            }", "        }", "    }", "}"]
+    return "\n".join(out) + "\n"
+
+
 def generated_files(d):
     """Every generated C# file: its path and its text."""
     files = {
         "Records.g.cs": records_file(d),
         "Events.g.cs": events_file(d),
         "Apis.g.cs": apis_file(d),
+        "Handlers.g.cs": handlers_file(d),
     }
     return {os.path.join(OUT_DIR, name): text for name, text in files.items()}

@@ -1,5 +1,6 @@
 using System;
 using System.Collections.Concurrent;
+using System.Runtime.CompilerServices;
 using System.Threading;
 using System.Threading.Tasks;
 using VelmoKiv.Json;
@@ -40,7 +41,7 @@ namespace VelmoKiv
         {
             if (config == null) throw new ArgumentNullException(nameof(config));
             requests = new RequestTable(this);
-            dispatcher = new EventDispatcher(Deliver);
+            dispatcher = new EventDispatcher(Deliver, Settle);
             SinkHandle? createdSink = null;
             try
             {
@@ -166,6 +167,7 @@ namespace VelmoKiv
         // ---- calls ---------------------------------------------------------
 
         /// <summary>Calls apiName; throws unless the library answers expectedCode.</summary>
+        [MethodImpl(HotPath.Optimized)]
         internal unsafe JsonValue Invoke(string apiName, JsonWriter paramsJson, byte[]? payload, int expectedCode)
         {
             if (payload == null) return Invoke(apiName, paramsJson, payload, IntPtr.Zero, expectedCode);
@@ -174,6 +176,7 @@ namespace VelmoKiv
             fixed (byte* p = bytes) return Invoke(apiName, paramsJson, payload, (IntPtr)p, expectedCode);
         }
 
+        [MethodImpl(HotPath.Optimized)]
         private unsafe JsonValue Invoke(string apiName, JsonWriter paramsJson, byte[]? payload, IntPtr buffer, int expectedCode)
         {
             if (IsDisposed) throw new ObjectDisposedException(nameof(KivEngine));
@@ -223,6 +226,7 @@ namespace VelmoKiv
         /// a longer result to fit; a result that fills the buffer is cut, and
         /// is refused rather than parsed as something it is not.
         /// </summary>
+        [MethodImpl(HotPath.Optimized)]
         internal static unsafe JsonValue ReadResult(string apiName, byte[] result)
         {
             int end = Array.IndexOf(result, (byte)0);
@@ -245,6 +249,7 @@ namespace VelmoKiv
         /// carrying N. A result of another value means the call was refused.
         /// Every failure, the call's own included, comes through the task.
         /// </summary>
+        [MethodImpl(HotPath.Optimized)]
         internal Task<T> InvokeAsync<T>(string apiName, JsonWriter paramsJson, byte[]? payload,
                                         CancellationToken cancellationToken)
             where T : KivEvent
@@ -276,6 +281,7 @@ namespace VelmoKiv
         // ---- events --------------------------------------------------------
 
         // On the dispatcher thread.
+        [MethodImpl(HotPath.Optimized)]
         private void Deliver(string name, string json, byte[][]? payloads)
         {
             var ev = KivEvents.Read(name, json, payloads);
@@ -297,6 +303,14 @@ namespace VelmoKiv
             {
                 ReportHandlerFailure(ev, e);
             }
+        }
+
+        // On an SDK thread, with nothing of this engine queued or being delivered.
+        [MethodImpl(HotPath.Optimized)]
+        private bool Settle(string name, string json, byte[][]? payloads)
+        {
+            if (EventReceived != null || HasTypedHandler(name)) return false;
+            return requests.TrySettle(KivEvents.Read(name, json, payloads));
         }
 
         /// <summary>Runs every handler of one event; one that throws does not stop the others.</summary>

@@ -1,5 +1,6 @@
 using System;
 using System.Collections.Generic;
+using System.Runtime.CompilerServices;
 using System.Threading;
 using System.Threading.Tasks;
 
@@ -58,6 +59,7 @@ namespace VelmoKiv
 
             public override bool IsCompleted => Completion.Task.IsCompleted;
 
+            [MethodImpl(HotPath.Optimized)]
             public override void Complete(KivEvent ev)
             {
                 if (ev.ErrorCodeOrZero != 0)
@@ -104,6 +106,7 @@ namespace VelmoKiv
             return timeout;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         internal void BeginCall()
         {
             lock (gate)
@@ -123,6 +126,7 @@ namespace VelmoKiv
         /// The call returned requestId: the task completes with the event
         /// carrying it, or fails with its error.
         /// </summary>
+        [MethodImpl(HotPath.Optimized)]
         internal Task<T> Await<T>(ulong requestId, string apiName, TimeSpan? limit, CancellationToken cancel)
             where T : KivEvent
         {
@@ -177,23 +181,46 @@ namespace VelmoKiv
         /// Completes the request the event answers; false when none waits for
         /// it. abandonedApi names the call when its caller stopped waiting.
         /// </summary>
+        [MethodImpl(HotPath.Optimized)]
         internal bool Deliver(KivEvent ev, out string? abandonedApi)
         {
             abandonedApi = null;
             ulong? id = ev.RequestIdOrNull;
-            if (id == null) return false;
+            return id != null && Complete(id.Value, ev, true, out abandonedApi);
+        }
+
+        /// <summary>
+        /// Whether the event, which no handler listens to, needs no delivery:
+        /// it answers no request, or the waiting one it completes here. A
+        /// result kept for a call in progress or undone for an abandoned one
+        /// is left to <see cref="Deliver"/>; a body that does not parse throws.
+        /// </summary>
+        [MethodImpl(HotPath.Optimized)]
+        internal bool TrySettle(KivEvent ev)
+        {
+            ulong? id = ev.RequestIdOrNull;
+            return id == null || Complete(id.Value, ev, false, out _);
+        }
+
+        // Completes the waiting request; otherwise, when recordOtherwise, keeps
+        // the result for a call in progress or names the abandoned call.
+        [MethodImpl(HotPath.Optimized)]
+        private bool Complete(ulong id, KivEvent ev, bool recordOtherwise, out string? abandonedApi)
+        {
+            abandonedApi = null;
             Pending? p;
             lock (gate)
             {
-                if (!pending.TryGetValue(id.Value, out p))
+                if (!pending.TryGetValue(id, out p))
                 {
-                    if (abandoned.TryGetValue(id.Value, out abandonedApi))
-                        abandoned.Remove(id.Value);
+                    if (!recordOtherwise) return false;
+                    if (abandoned.TryGetValue(id, out abandonedApi))
+                        abandoned.Remove(id);
                     else if (callsInProgress > 0 && early.Count < MaxEarlyResults)
-                        early[id.Value] = ev;
+                        early[id] = ev;
                     return false;
                 }
-                RemoveLocked(id.Value, p);
+                RemoveLocked(id, p);
             }
             p.Registration.Dispose();
             p.Complete(ev);

@@ -1,4 +1,5 @@
 using System;
+using System.Runtime.CompilerServices;
 using System.Text;
 
 namespace VelmoKiv.Json
@@ -23,6 +24,7 @@ namespace VelmoKiv.Json
         private int depth;
         private string? parameter;
 
+        [MethodImpl(HotPath.Optimized)]
         public JsonWriter()
         {
             bytes = spare ?? new byte[InitialSize];
@@ -30,6 +32,7 @@ namespace VelmoKiv.Json
         }
 
         /// <summary>The text written so far, followed by a NUL (the library also reads up to it).</summary>
+        [MethodImpl(HotPath.Optimized)]
         internal byte[] TerminatedBytes()
         {
             Reserve(1);
@@ -41,6 +44,7 @@ namespace VelmoKiv.Json
         internal int Length => length;
 
         /// <summary>Keeps the buffer for this thread's next writer; this one is not used again.</summary>
+        [MethodImpl(HotPath.Optimized)]
         internal void Recycle()
         {
             if (bytes.Length <= LargestKept) spare = bytes;
@@ -50,6 +54,7 @@ namespace VelmoKiv.Json
 
         public override string ToString() => Encoding.UTF8.GetString(bytes, 0, length);
 
+        [MethodImpl(HotPath.Optimized)]
         public JsonWriter BeginObject()
         {
             Separate();
@@ -59,6 +64,7 @@ namespace VelmoKiv.Json
             return this;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         public JsonWriter EndObject()
         {
             Put((byte)'}');
@@ -67,6 +73,7 @@ namespace VelmoKiv.Json
             return this;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         public JsonWriter BeginArray()
         {
             Separate();
@@ -76,6 +83,7 @@ namespace VelmoKiv.Json
             return this;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         public JsonWriter EndArray()
         {
             Put((byte)']');
@@ -84,6 +92,7 @@ namespace VelmoKiv.Json
             return this;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         public JsonWriter Key(string key)
         {
             if (depth == 1) parameter = key;
@@ -94,6 +103,7 @@ namespace VelmoKiv.Json
             return this;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         public JsonWriter Value(string? value)
         {
             Separate();
@@ -113,6 +123,7 @@ namespace VelmoKiv.Json
         public ArgumentException NullElement() =>
             new ArgumentException($"\"{parameter}\" holds a null element", parameter);
 
+        [MethodImpl(HotPath.Optimized)]
         public JsonWriter Value(bool value)
         {
             Separate();
@@ -127,6 +138,7 @@ namespace VelmoKiv.Json
         public JsonWriter Value(int value) => Value((long)value);
         public JsonWriter Value(uint value) => Value((ulong)value);
 
+        [MethodImpl(HotPath.Optimized)]
         public JsonWriter Value(long value)
         {
             if (value >= 0) return Value((ulong)value);
@@ -137,6 +149,7 @@ namespace VelmoKiv.Json
             return this;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         public JsonWriter Value(ulong value)
         {
             Separate();
@@ -145,11 +158,13 @@ namespace VelmoKiv.Json
             return this;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         private void Separate()
         {
             if (needComma) Put((byte)',');
         }
 
+        [MethodImpl(HotPath.Optimized)]
         private void Reserve(int more)
         {
             if (length + more <= bytes.Length) return;
@@ -158,18 +173,21 @@ namespace VelmoKiv.Json
             bytes = larger;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         private void Put(byte b)
         {
             if (length == bytes.Length) Reserve(1);
             bytes[length++] = b;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         private void PutAscii(string text)
         {
             Reserve(text.Length);
             foreach (char c in text) bytes[length++] = (byte)c;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         private void PutDigits(ulong value)
         {
             int count = 1;
@@ -181,6 +199,7 @@ namespace VelmoKiv.Json
 
         private static readonly byte[] HexDigits = Encoding.ASCII.GetBytes("0123456789abcdef");
 
+        [MethodImpl(HotPath.Optimized)]
         private void WriteString(string s)
         {
             // At most three bytes per UTF-16 unit, six for an escaped control character.
@@ -221,6 +240,7 @@ namespace VelmoKiv.Json
         }
 
         // Room for six bytes is reserved by the caller.
+        [MethodImpl(HotPath.Optimized)]
         private void PutAsciiChar(char c)
         {
             switch (c)
@@ -243,6 +263,7 @@ namespace VelmoKiv.Json
             bytes[length++] = HexDigits[c & 0xF];
         }
 
+        [MethodImpl(HotPath.Optimized)]
         private void PutEscape(byte letter)
         {
             bytes[length++] = (byte)'\\';
