@@ -32,7 +32,7 @@ namespace VelmoKiv
             }
 
             public readonly string Name;
-            public readonly byte[] Json;  // UTF-8, decoded on the pool thread
+            public readonly byte[] Json;  // UTF-8, decoded when a handler first reads it
             public readonly byte[][]? Payloads;
         }
 
@@ -57,8 +57,8 @@ namespace VelmoKiv
 
         private readonly object gate = new object();
         private readonly Queue<RawEvent> queue = new Queue<RawEvent>();
-        private readonly Action<string, string, byte[][]?> deliver;
-        private readonly Func<string, string, byte[][]?, bool> settle;
+        private readonly Action<string, byte[], byte[][]?> deliver;
+        private readonly Func<string, byte[], byte[][]?, bool> settle;
         private readonly WaitCallback drainCallback;
         private bool scheduled;   // a drain is queued on the pool or running
         private bool stopped;     // nothing more is delivered (also read without the lock)
@@ -73,7 +73,7 @@ namespace VelmoKiv
         /// true when the event needs no delivery (no handler listens, any
         /// request it answers is completed); it runs no user code.
         /// </param>
-        internal EventDispatcher(Action<string, string, byte[][]?> deliver, Func<string, string, byte[][]?, bool> settle)
+        internal EventDispatcher(Action<string, byte[], byte[][]?> deliver, Func<string, byte[], byte[][]?, bool> settle)
         {
             this.deliver = deliver;
             this.settle = settle;
@@ -154,18 +154,12 @@ namespace VelmoKiv
         {
             try
             {
-                return settle(name, Decode(json), payloads);
+                return settle(name, json, payloads);
             }
             catch
             {
                 return false;
             }
-        }
-
-        [MethodImpl(HotPath.Optimized)]
-        private static string Decode(byte[] json)
-        {
-            fixed (byte* j = json) return Utf8.Decode(j, json.Length);
         }
 
         [MethodImpl(HotPath.Optimized)]
@@ -210,7 +204,7 @@ namespace VelmoKiv
                     }
                     try
                     {
-                        deliver(raw.Name, Decode(raw.Json), raw.Payloads);
+                        deliver(raw.Name, raw.Json, raw.Payloads);
                     }
                     catch
                     {

@@ -62,7 +62,7 @@ namespace VelmoKiv
             {
                 var w = new JsonWriter().BeginObject().Key("config");
                 config.WriteTo(w);
-                var result = Invoke(CreateApi, w.EndObject(), null, sink.DangerousGetHandle(), 0);
+                var result = ReadResult(CreateApi, Call(CreateApi, w.EndObject(), null, sink.DangerousGetHandle(), 0));
                 int errorCode = result["errorCode"].AsInt32();
                 if (errorCode != 0)
                     throw new KivException(CreateApi, errorCode,
@@ -167,17 +167,21 @@ namespace VelmoKiv
         // ---- calls ---------------------------------------------------------
 
         /// <summary>Calls apiName; throws unless the library answers expectedCode.</summary>
+        internal JsonValue Invoke(string apiName, JsonWriter paramsJson, byte[]? payload, int expectedCode) =>
+            ReadResult(apiName, Call(apiName, paramsJson, payload, expectedCode));
+
+        /// <summary>As <see cref="Invoke"/>; the result stays in the thread's buffer, unread.</summary>
         [MethodImpl(HotPath.Optimized)]
-        internal unsafe JsonValue Invoke(string apiName, JsonWriter paramsJson, byte[]? payload, int expectedCode)
+        private unsafe byte[] Call(string apiName, JsonWriter paramsJson, byte[]? payload, int expectedCode)
         {
-            if (payload == null) return Invoke(apiName, paramsJson, payload, IntPtr.Zero, expectedCode);
+            if (payload == null) return Call(apiName, paramsJson, payload, IntPtr.Zero, expectedCode);
             // An empty payload still gets an address of its own.
             var bytes = payload.Length == 0 ? new byte[1] : payload;
-            fixed (byte* p = bytes) return Invoke(apiName, paramsJson, payload, (IntPtr)p, expectedCode);
+            fixed (byte* p = bytes) return Call(apiName, paramsJson, payload, (IntPtr)p, expectedCode);
         }
 
         [MethodImpl(HotPath.Optimized)]
-        private unsafe JsonValue Invoke(string apiName, JsonWriter paramsJson, byte[]? payload, IntPtr buffer, int expectedCode)
+        private unsafe byte[] Call(string apiName, JsonWriter paramsJson, byte[]? payload, IntPtr buffer, int expectedCode)
         {
             if (IsDisposed) throw new ObjectDisposedException(nameof(KivEngine));
             byte[] name = ApiNameBytes.GetOrAdd(apiName, EncodeName);
@@ -218,7 +222,7 @@ namespace VelmoKiv
                 paramsJson.Recycle();
             }
             if (code != expectedCode) throw KivException.ForCode(apiName, code);
-            return ReadResult(apiName, result);
+            return result;
         }
 
         /// <summary>
@@ -229,13 +233,30 @@ namespace VelmoKiv
         [MethodImpl(HotPath.Optimized)]
         internal static unsafe JsonValue ReadResult(string apiName, byte[] result)
         {
-            int end = Array.IndexOf(result, (byte)0);
-            if (end < 0 || end >= NativeMethods.ResultBufferSize - 1) throw new KivResultTruncatedException(apiName, end < 0 ? result.Length : end);
+            int end = ResultLength(apiName, result);
             fixed (byte* r = result)
             {
                 string text = Utf8.Decode(r, end);
                 return text.Length == 0 ? JsonValue.Null : JsonValue.Parse(text);
             }
+        }
+
+        /// <summary>The length of the result text; throws when the library cut it.</summary>
+        private static int ResultLength(string apiName, byte[] result)
+        {
+            int end = Array.IndexOf(result, (byte)0);
+            if (end < 0 || end >= NativeMethods.ResultBufferSize - 1) throw new KivResultTruncatedException(apiName, end < 0 ? result.Length : end);
+            return end;
+        }
+
+        /// <summary>An asynchronous call's answer: its "result" and, when it has one, its request id.</summary>
+        [MethodImpl(HotPath.Optimized)]
+        internal static (int Result, ulong? RequestId) ReadAnswer(string apiName, byte[] answer)
+        {
+            if (AnswerReader.TryRead(answer, ResultLength(apiName, answer), out int result, out ulong? requestId))
+                return (result, requestId);
+            var parsed = ReadResult(apiName, answer);
+            return (parsed["result"].AsInt32(), parsed.Has("requestId") ? parsed["requestId"].AsUInt64() : (ulong?)null);
         }
 
         /// <summary>A synchronous call's status: anything but 0 fails as an asynchronous call's refusal does.</summary>
@@ -261,10 +282,9 @@ namespace VelmoKiv
                 requests.BeginCall();
                 try
                 {
-                    var answer = Invoke(apiName, paramsJson, payload, 0);
-                    int result = answer["result"].AsInt32();
-                    if (result != 0 || !answer.Has("requestId")) throw KivException.ForResult(apiName, result);
-                    return requests.Await<T>(answer["requestId"].AsUInt64(), apiName, limit, cancellationToken);
+                    var (result, requestId) = ReadAnswer(apiName, Call(apiName, paramsJson, payload, 0));
+                    if (result != 0 || requestId == null) throw KivException.ForResult(apiName, result);
+                    return requests.Await<T>(requestId.Value, apiName, limit, cancellationToken);
                 }
                 catch
                 {
@@ -282,9 +302,9 @@ namespace VelmoKiv
 
         // On the dispatcher thread.
         [MethodImpl(HotPath.Optimized)]
-        private void Deliver(string name, string json, byte[][]? payloads)
+        private void Deliver(string name, byte[] json, byte[][]? payloads)
         {
-            var ev = KivEvents.Read(name, json, payloads);
+            var ev = Read(name, json, payloads);
             try
             {
                 if (!requests.Deliver(ev, out var abandonedApi) && abandonedApi != null) Undo(abandonedApi, ev);
@@ -307,11 +327,15 @@ namespace VelmoKiv
 
         // On an SDK thread, with nothing of this engine queued or being delivered.
         [MethodImpl(HotPath.Optimized)]
-        private bool Settle(string name, string json, byte[][]? payloads)
+        private bool Settle(string name, byte[] json, byte[][]? payloads)
         {
             if (EventReceived != null || HasTypedHandler(name)) return false;
-            return requests.TrySettle(KivEvents.Read(name, json, payloads));
+            return requests.TrySettle(Read(name, json, payloads));
         }
+
+        // The event's text is decoded only when something reads it.
+        private static KivEvent Read(string name, byte[] json, byte[][]? payloads) =>
+            KivEvents.Read(name, null, payloads).WithUtf8Json(json);
 
         /// <summary>Runs every handler of one event; one that throws does not stop the others.</summary>
         private void Raise<T>(EventHandler<T>? handlers, T ev) where T : KivEvent
