@@ -251,7 +251,7 @@ namespace VelmoKiv
 
         /// <summary>An asynchronous call's answer: its "result" and, when it has one, its request id.</summary>
         [MethodImpl(HotPath.Optimized)]
-        internal static (int Result, ulong? RequestId) ReadAnswer(string apiName, byte[] answer)
+        private static (int Result, ulong? RequestId) ReadAnswer(string apiName, byte[] answer)
         {
             if (AnswerReader.TryRead(answer, ResultLength(apiName, answer), out int result, out ulong? requestId))
                 return (result, requestId);
