@@ -309,7 +309,7 @@ def call_body(api, params, d):
             lines.append("            w.Value((uint)%s.Length);" % payload)
         else:
             lines.extend(write_value(k, by_key[k["key"]], 12))
-    lines.append("            var json = w.EndObject().ToString();")
+    lines.append("            var json = w.EndObject();")
     return lines, payload or "null"
 
 
@@ -484,6 +484,17 @@ def enums_file(d):
     return "\n".join(out) + "\n"
 
 
+def handlers_file(d):
+    """Whether a typed event has handlers: events nobody listens to need no delivery."""
+    out = [HEADER, "namespace VelmoKiv", "{", "    public sealed partial class KivEngine", "    {",
+           "        private bool HasTypedHandler(string name)", "        {", "            switch (name)",
+           "            {"]
+    for e in d.events:
+        out.append('                case "%s": return %s != null;' % (e["name"], event_member(e)))
+    out += ["                default: return false;", "            }", "        }", "    }", "}"]
+    return "\n".join(out) + "\n"
+
+
 def generated_files(d):
     """Every generated C# file: its path and its text."""
     ENUMERATIONS.update(d.enumeration_by_name)
@@ -492,5 +503,6 @@ def generated_files(d):
         "Records.g.cs": records_file(d),
         "Events.g.cs": events_file(d),
         "Apis.g.cs": apis_file(d),
+        "Handlers.g.cs": handlers_file(d),
     }
     return {os.path.join(OUT_DIR, name): text for name, text in files.items()}

@@ -1,6 +1,7 @@
 using System;
 using System.Collections.Concurrent;
 using System.Collections.Generic;
+using System.Runtime.CompilerServices;
 using System.Runtime.InteropServices;
 using System.Threading;
 using System.Threading.Tasks;
@@ -11,10 +12,13 @@ namespace VelmoKiv
     /// <summary>
     /// Takes one engine's events from the SDK's threads and hands them to the
     /// runtime's thread pool, one at a time and in order. The SDK's callback
-    /// only copies the event (name, JSON text, payload bytes) and queues it;
-    /// reading the JSON, completing requests and running user handlers happen
-    /// on a pool thread, so no user code runs on an SDK thread, nothing is
-    /// thrown back into the library, and no thread exists per engine.
+    /// copies the event (name, JSON text, payload bytes) and queues it;
+    /// running user handlers happens on a pool thread, so no user code runs on
+    /// an SDK thread, nothing is thrown back into the library, and no thread
+    /// exists per engine. An event no handler listens to, arriving with
+    /// nothing queued, is settled in the callback instead (its request
+    /// completed): a result awaited only through its task costs no trip
+    /// through the pool.
     /// </summary>
     internal sealed unsafe class EventDispatcher
     {
@@ -28,7 +32,7 @@ namespace VelmoKiv
             }
 
             public readonly string Name;
-            public readonly byte[] Json;  // UTF-8, decoded on the pool thread
+            public readonly byte[] Json;  // UTF-8, decoded when a handler first reads it
             public readonly byte[][]? Payloads;
         }
 
@@ -53,7 +57,8 @@ namespace VelmoKiv
 
         private readonly object gate = new object();
         private readonly Queue<RawEvent> queue = new Queue<RawEvent>();
-        private readonly Action<string, string, byte[][]?> deliver;
+        private readonly Action<string, byte[], byte[][]?> deliver;
+        private readonly Func<string, byte[], byte[][]?, bool> settle;
         private readonly WaitCallback drainCallback;
         private bool scheduled;   // a drain is queued on the pool or running
         private bool stopped;     // nothing more is delivered (also read without the lock)
@@ -62,9 +67,16 @@ namespace VelmoKiv
         private long dropped;
         private long discarded;
 
-        internal EventDispatcher(Action<string, string, byte[][]?> deliver)
+        /// <param name="deliver">Reads one event and runs its handlers, on a pool thread.</param>
+        /// <param name="settle">
+        /// On the SDK's thread, when nothing is queued or being delivered:
+        /// true when the event needs no delivery (no handler listens, any
+        /// request it answers is completed); it runs no user code.
+        /// </param>
+        internal EventDispatcher(Action<string, byte[], byte[][]?> deliver, Func<string, byte[], byte[][]?, bool> settle)
         {
             this.deliver = deliver;
+            this.settle = settle;
             drainCallback = _ => Drain();
             Callback = OnEvent;
         }
@@ -93,6 +105,7 @@ namespace VelmoKiv
         internal bool IsStopped => Volatile.Read(ref stopped);
 
         // Runs on SDK threads.
+        [MethodImpl(HotPath.Optimized)]
         private void OnEvent(EventParam* e)
         {
             try
@@ -121,6 +134,8 @@ namespace VelmoKiv
                         ++discarded;
                         return;
                     }
+                    // Nothing before it waits for delivery: settled here, it is in order.
+                    if (!scheduled && Settled(name, json, payloads)) return;
                     queue.Enqueue(new RawEvent(name, json, payloads));
                     schedule = !scheduled;
                     scheduled = true;
@@ -133,6 +148,21 @@ namespace VelmoKiv
             }
         }
 
+        // Under the lock. Whatever goes wrong here, the event is delivered as any other.
+        [MethodImpl(HotPath.Optimized)]
+        private bool Settled(string name, byte[] json, byte[][]? payloads)
+        {
+            try
+            {
+                return settle(name, json, payloads);
+            }
+            catch
+            {
+                return false;
+            }
+        }
+
+        [MethodImpl(HotPath.Optimized)]
         private static string NameAt(byte* p)
         {
             if (p == null) return "";
@@ -152,6 +182,7 @@ namespace VelmoKiv
         }
 
         // On a pool thread; at most one at a time per dispatcher.
+        [MethodImpl(HotPath.Optimized)]
         private void Drain()
         {
             var previous = running;
@@ -171,11 +202,9 @@ namespace VelmoKiv
                         }
                         raw = queue.Dequeue();
                     }
-                    string json;
-                    fixed (byte* j = raw.Json) json = Utf8.Decode(j, raw.Json.Length);
                     try
                     {
-                        deliver(raw.Name, json, raw.Payloads);
+                        deliver(raw.Name, raw.Json, raw.Payloads);
                     }
                     catch
                     {

@@ -1,5 +1,6 @@
 using System;
 using System.Collections.Concurrent;
+using System.Runtime.CompilerServices;
 using System.Threading;
 using System.Threading.Tasks;
 using VelmoKiv.Json;
@@ -40,7 +41,7 @@ namespace VelmoKiv
         {
             if (config == null) throw new ArgumentNullException(nameof(config));
             requests = new RequestTable(this);
-            dispatcher = new EventDispatcher(Deliver);
+            dispatcher = new EventDispatcher(Deliver, Settle);
             SinkHandle? createdSink = null;
             try
             {
@@ -61,7 +62,7 @@ namespace VelmoKiv
             {
                 var w = new JsonWriter().BeginObject().Key("config");
                 config.WriteTo(w);
-                var result = Invoke(CreateApi, w.EndObject().ToString(), null, sink.DangerousGetHandle(), 0);
+                var result = ReadResult(CreateApi, Call(CreateApi, w.EndObject(), null, sink.DangerousGetHandle(), 0));
                 int errorCode = result["errorCode"].AsInt32();
                 if (errorCode != 0)
                     throw new KivException(CreateApi, errorCode,
@@ -166,19 +167,25 @@ namespace VelmoKiv
         // ---- calls ---------------------------------------------------------
 
         /// <summary>Calls apiName; throws unless the library answers expectedCode.</summary>
-        internal unsafe JsonValue Invoke(string apiName, string paramsJson, byte[]? payload, int expectedCode)
+        internal JsonValue Invoke(string apiName, JsonWriter paramsJson, byte[]? payload, int expectedCode) =>
+            ReadResult(apiName, Call(apiName, paramsJson, payload, expectedCode));
+
+        /// <summary>As <see cref="Invoke"/>; the result stays in the thread's buffer, unread.</summary>
+        [MethodImpl(HotPath.Optimized)]
+        private unsafe byte[] Call(string apiName, JsonWriter paramsJson, byte[]? payload, int expectedCode)
         {
-            if (payload == null) return Invoke(apiName, paramsJson, payload, IntPtr.Zero, expectedCode);
+            if (payload == null) return Call(apiName, paramsJson, payload, IntPtr.Zero, expectedCode);
             // An empty payload still gets an address of its own.
             var bytes = payload.Length == 0 ? new byte[1] : payload;
-            fixed (byte* p = bytes) return Invoke(apiName, paramsJson, payload, (IntPtr)p, expectedCode);
+            fixed (byte* p = bytes) return Call(apiName, paramsJson, payload, (IntPtr)p, expectedCode);
         }
 
-        private unsafe JsonValue Invoke(string apiName, string paramsJson, byte[]? payload, IntPtr buffer, int expectedCode)
+        [MethodImpl(HotPath.Optimized)]
+        private unsafe byte[] Call(string apiName, JsonWriter paramsJson, byte[]? payload, IntPtr buffer, int expectedCode)
         {
             if (IsDisposed) throw new ObjectDisposedException(nameof(KivEngine));
             byte[] name = ApiNameBytes.GetOrAdd(apiName, EncodeName);
-            byte[] parameters = Utf8.EncodeZ(paramsJson);
+            byte[] parameters = paramsJson.TerminatedBytes();
             byte[] result = resultBuffer ?? (resultBuffer = new byte[NativeMethods.ResultBufferSize]);
             int code;
             bool added = false;
@@ -196,7 +203,7 @@ namespace VelmoKiv
                     {
                         ApiName = n,
                         Params = p,
-                        ParamsLength = (uint)(parameters.Length - 1),
+                        ParamsLength = (uint)paramsJson.Length,
                         ResultBuffer = r,
                         Buffers = buffer == IntPtr.Zero ? null : &slot,
                         BufferLengths = buffer == IntPtr.Zero ? null : &length,
@@ -212,9 +219,10 @@ namespace VelmoKiv
             finally
             {
                 if (added) engine.DangerousRelease();
+                paramsJson.Recycle();
             }
             if (code != expectedCode) throw KivException.ForCode(apiName, code);
-            return ReadResult(apiName, result);
+            return result;
         }
 
         /// <summary>
@@ -222,15 +230,33 @@ namespace VelmoKiv
         /// a longer result to fit; a result that fills the buffer is cut, and
         /// is refused rather than parsed as something it is not.
         /// </summary>
+        [MethodImpl(HotPath.Optimized)]
         internal static unsafe JsonValue ReadResult(string apiName, byte[] result)
         {
-            int end = Array.IndexOf(result, (byte)0);
-            if (end < 0 || end >= NativeMethods.ResultBufferSize - 1) throw new KivResultTruncatedException(apiName, end < 0 ? result.Length : end);
+            int end = ResultLength(apiName, result);
             fixed (byte* r = result)
             {
                 string text = Utf8.Decode(r, end);
                 return text.Length == 0 ? JsonValue.Null : JsonValue.Parse(text);
             }
+        }
+
+        /// <summary>The length of the result text; throws when the library cut it.</summary>
+        private static int ResultLength(string apiName, byte[] result)
+        {
+            int end = Array.IndexOf(result, (byte)0);
+            if (end < 0 || end >= NativeMethods.ResultBufferSize - 1) throw new KivResultTruncatedException(apiName, end < 0 ? result.Length : end);
+            return end;
+        }
+
+        /// <summary>An asynchronous call's answer: its "result" and, when it has one, its request id.</summary>
+        [MethodImpl(HotPath.Optimized)]
+        private static (int Result, ulong? RequestId) ReadAnswer(string apiName, byte[] answer)
+        {
+            if (AnswerReader.TryRead(answer, ResultLength(apiName, answer), out int result, out ulong? requestId))
+                return (result, requestId);
+            var parsed = ReadResult(apiName, answer);
+            return (parsed["result"].AsInt32(), parsed.Has("requestId") ? parsed["requestId"].AsUInt64() : (ulong?)null);
         }
 
         /// <summary>A synchronous call's status: anything but 0 fails as an asynchronous call's refusal does.</summary>
@@ -242,39 +268,43 @@ namespace VelmoKiv
         /// <summary>
         /// An asynchronous call: {"result":0,"requestId":N} now, then the event
         /// carrying N. A result of another value means the call was refused.
+        /// Every failure, the call's own included, comes through the task.
         /// </summary>
-        internal async Task<T> InvokeAsync<T>(string apiName, string paramsJson, byte[]? payload,
-                                              CancellationToken cancellationToken)
+        [MethodImpl(HotPath.Optimized)]
+        internal Task<T> InvokeAsync<T>(string apiName, JsonWriter paramsJson, byte[]? payload,
+                                        CancellationToken cancellationToken)
             where T : KivEvent
         {
-            var limit = RequestTable.Limit(defaultTimeout, nameof(DefaultTimeout));
-            cancellationToken.ThrowIfCancellationRequested();
-            Task<KivEvent> pending;
-            requests.BeginCall();
+            if (cancellationToken.IsCancellationRequested) return Task.FromCanceled<T>(cancellationToken);
             try
             {
-                var answer = Invoke(apiName, paramsJson, payload, 0);
-                int result = answer["result"].AsInt32();
-                if (result != 0 || !answer.Has("requestId")) throw KivException.ForResult(apiName, result);
-                pending = requests.Await(answer["requestId"].AsUInt64(), apiName, limit, cancellationToken);
+                var limit = RequestTable.Limit(defaultTimeout, nameof(DefaultTimeout));
+                requests.BeginCall();
+                try
+                {
+                    var (result, requestId) = ReadAnswer(apiName, Call(apiName, paramsJson, payload, 0));
+                    if (result != 0 || requestId == null) throw KivException.ForResult(apiName, result);
+                    return requests.Await<T>(requestId.Value, apiName, limit, cancellationToken);
+                }
+                catch
+                {
+                    requests.AbandonCall();
+                    throw;
+                }
             }
-            catch
+            catch (Exception e)
             {
-                requests.AbandonCall();
-                throw;
+                return Task.FromException<T>(e);
             }
-            var ev = await pending.ConfigureAwait(false);
-            if (ev.ErrorCodeOrZero != 0) throw new KivRequestException(apiName, ev);
-            return ev as T ?? throw new KivException(apiName, 0,
-                $"{apiName}: request answered by {ev.Name}, not by a {typeof(T).Name}");
         }
 
         // ---- events --------------------------------------------------------
 
         // On the dispatcher thread.
-        private void Deliver(string name, string json, byte[][]? payloads)
+        [MethodImpl(HotPath.Optimized)]
+        private void Deliver(string name, byte[] json, byte[][]? payloads)
         {
-            var ev = KivEvents.Read(name, json, payloads);
+            var ev = Read(name, json, payloads);
             try
             {
                 if (!requests.Deliver(ev, out var abandonedApi) && abandonedApi != null) Undo(abandonedApi, ev);
@@ -294,6 +324,18 @@ namespace VelmoKiv
                 ReportHandlerFailure(ev, e);
             }
         }
+
+        // On an SDK thread, with nothing of this engine queued or being delivered.
+        [MethodImpl(HotPath.Optimized)]
+        private bool Settle(string name, byte[] json, byte[][]? payloads)
+        {
+            if (EventReceived != null || HasTypedHandler(name)) return false;
+            return requests.TrySettle(Read(name, json, payloads));
+        }
+
+        // The event's text is decoded only when something reads it.
+        private static KivEvent Read(string name, byte[] json, byte[][]? payloads) =>
+            KivEvents.Read(name, null, payloads).WithUtf8Json(json);
 
         /// <summary>Runs every handler of one event; one that throws does not stop the others.</summary>
         private void Raise<T>(EventHandler<T>? handlers, T ev) where T : KivEvent

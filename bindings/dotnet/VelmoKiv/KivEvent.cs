@@ -1,6 +1,7 @@
 using System;
 using System.Collections.Generic;
 using VelmoKiv.Json;
+using VelmoKiv.Native;
 
 namespace VelmoKiv
 {
@@ -21,15 +22,25 @@ namespace VelmoKiv
         protected KivEvent(string name, string json, IReadOnlyList<byte[]>? payloads)
         {
             Name = name;
-            Json = json;
+            this.json = json;
             this.payloads = payloads ?? NoPayloads;
+        }
+
+        private string? json;
+        private byte[]? utf8Json;
+
+        /// <summary>The body as the library's UTF-8 bytes, for an event made without its text.</summary>
+        internal KivEvent WithUtf8Json(byte[] bytes)
+        {
+            utf8Json = bytes;
+            return this;
         }
 
         /// <summary>The event name, e.g. "KivEventHandler_onLoginResult_4f46899".</summary>
         public string Name { get; }
 
         /// <summary>The event's JSON body as the library wrote it.</summary>
-        public string Json { get; }
+        public string Json => json ?? (json = Utf8.Decode(utf8Json));
 
         /// <summary>
         /// Payload bytes (one for a message event, one per message of a

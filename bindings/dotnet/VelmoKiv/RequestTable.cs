@@ -1,5 +1,6 @@
 using System;
 using System.Collections.Generic;
+using System.Runtime.CompilerServices;
 using System.Threading;
 using System.Threading.Tasks;
 
@@ -23,20 +24,56 @@ namespace VelmoKiv
         // waits on is not finalized under it, however the program holds it.
         private static readonly HashSet<RequestTable> Waiting = new HashSet<RequestTable>();
 
-        private sealed class Pending
+        private abstract class Pending
         {
-            public Pending(string apiName, TimeSpan? limit)
+            protected Pending(string apiName, TimeSpan? limit)
             {
                 ApiName = apiName;
                 Limit = limit;
             }
 
-            public readonly TaskCompletionSource<KivEvent> Completion =
-                new TaskCompletionSource<KivEvent>(TaskCreationOptions.RunContinuationsAsynchronously);
             public readonly string ApiName;
             public readonly TimeSpan? Limit;
             public CancellationTokenRegistration Registration;
             public Timer? Timer;
+
+            public abstract bool IsCompleted { get; }
+
+            /// <summary>The result event: the caller's value, or its failure when it carries an error.</summary>
+            public abstract void Complete(KivEvent ev);
+
+            public abstract void Fail(Exception reason);
+
+            public abstract void Cancel(CancellationToken token);
+        }
+
+        // The caller's own task is completed here, so a result costs no
+        // continuation of the binding's: callers' continuations run on the
+        // pool, never on the dispatcher that delivered the result.
+        private sealed class Pending<T> : Pending where T : KivEvent
+        {
+            public Pending(string apiName, TimeSpan? limit) : base(apiName, limit) { }
+
+            public readonly TaskCompletionSource<T> Completion =
+                new TaskCompletionSource<T>(TaskCreationOptions.RunContinuationsAsynchronously);
+
+            public override bool IsCompleted => Completion.Task.IsCompleted;
+
+            [MethodImpl(HotPath.Optimized)]
+            public override void Complete(KivEvent ev)
+            {
+                if (ev.ErrorCodeOrZero != 0)
+                    Completion.TrySetException(new KivRequestException(ApiName, ev));
+                else if (ev is T typed)
+                    Completion.TrySetResult(typed);
+                else
+                    Completion.TrySetException(new KivException(
+                        ApiName, 0, $"{ApiName}: request answered by {ev.Name}, not by a {typeof(T).Name}"));
+            }
+
+            public override void Fail(Exception reason) => Completion.TrySetException(reason);
+
+            public override void Cancel(CancellationToken token) => Completion.TrySetCanceled(token);
         }
 
         private readonly object owner;
@@ -69,6 +106,7 @@ namespace VelmoKiv
             return timeout;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         internal void BeginCall()
         {
             lock (gate)
@@ -84,10 +122,15 @@ namespace VelmoKiv
             lock (gate) EndCallLocked();
         }
 
-        /// <summary>The call returned requestId: the task completes with the event carrying it.</summary>
-        internal Task<KivEvent> Await(ulong requestId, string apiName, TimeSpan? limit, CancellationToken cancel)
+        /// <summary>
+        /// The call returned requestId: the task completes with the event
+        /// carrying it, or fails with its error.
+        /// </summary>
+        [MethodImpl(HotPath.Optimized)]
+        internal Task<T> Await<T>(ulong requestId, string apiName, TimeSpan? limit, CancellationToken cancel)
+            where T : KivEvent
         {
-            var p = new Pending(apiName, limit);
+            var p = new Pending<T>(apiName, limit);
             KivEvent? already = null;
             lock (gate)
             {
@@ -99,13 +142,13 @@ namespace VelmoKiv
                 EndCallLocked();
                 if (already == null && closedWith != null)
                 {
-                    p.Completion.TrySetException(closedWith);
+                    p.Fail(closedWith);
                     return p.Completion.Task;
                 }
             }
             if (already != null)
             {
-                p.Completion.TrySetResult(already);
+                p.Complete(already);
                 return p.Completion.Task;
             }
             if (limit.HasValue)
@@ -129,7 +172,7 @@ namespace VelmoKiv
                 // Registered after the request is in the table: a token already
                 // cancelled runs the callback now, and finds it there.
                 p.Registration = cancel.Register(() => Abandon(requestId, p, cancel));
-                if (p.Completion.Task.IsCompleted) p.Registration.Dispose();
+                if (p.IsCompleted) p.Registration.Dispose();
             }
             return p.Completion.Task;
         }
@@ -138,26 +181,49 @@ namespace VelmoKiv
         /// Completes the request the event answers; false when none waits for
         /// it. abandonedApi names the call when its caller stopped waiting.
         /// </summary>
+        [MethodImpl(HotPath.Optimized)]
         internal bool Deliver(KivEvent ev, out string? abandonedApi)
         {
             abandonedApi = null;
             ulong? id = ev.RequestIdOrNull;
-            if (id == null) return false;
+            return id != null && Complete(id.Value, ev, true, out abandonedApi);
+        }
+
+        /// <summary>
+        /// Whether the event, which no handler listens to, needs no delivery:
+        /// it answers no request, or the waiting one it completes here. A
+        /// result kept for a call in progress or undone for an abandoned one
+        /// is left to <see cref="Deliver"/>; a body that does not parse throws.
+        /// </summary>
+        [MethodImpl(HotPath.Optimized)]
+        internal bool TrySettle(KivEvent ev)
+        {
+            ulong? id = ev.RequestIdOrNull;
+            return id == null || Complete(id.Value, ev, false, out _);
+        }
+
+        // Completes the waiting request; otherwise, when recordOtherwise, keeps
+        // the result for a call in progress or names the abandoned call.
+        [MethodImpl(HotPath.Optimized)]
+        private bool Complete(ulong id, KivEvent ev, bool recordOtherwise, out string? abandonedApi)
+        {
+            abandonedApi = null;
             Pending? p;
             lock (gate)
             {
-                if (!pending.TryGetValue(id.Value, out p))
+                if (!pending.TryGetValue(id, out p))
                 {
-                    if (abandoned.TryGetValue(id.Value, out abandonedApi))
-                        abandoned.Remove(id.Value);
+                    if (!recordOtherwise) return false;
+                    if (abandoned.TryGetValue(id, out abandonedApi))
+                        abandoned.Remove(id);
                     else if (callsInProgress > 0 && early.Count < MaxEarlyResults)
-                        early[id.Value] = ev;
+                        early[id] = ev;
                     return false;
                 }
-                RemoveLocked(id.Value, p);
+                RemoveLocked(id, p);
             }
             p.Registration.Dispose();
-            p.Completion.TrySetResult(ev);
+            p.Complete(ev);
             return true;
         }
 
@@ -178,7 +244,7 @@ namespace VelmoKiv
             foreach (var p in all)
             {
                 p.Registration.Dispose();
-                p.Completion.TrySetException(reason);
+                p.Fail(reason);
             }
         }
 
@@ -199,9 +265,9 @@ namespace VelmoKiv
             }
             p.Registration.Dispose();
             if (token.HasValue)
-                p.Completion.TrySetCanceled(token.Value);
+                p.Cancel(token.Value);
             else
-                p.Completion.TrySetException(new TimeoutException(
+                p.Fail(new TimeoutException(
                     $"{p.ApiName}: no result for request {id} within {p.Limit}"));
         }
 

@@ -76,7 +76,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_createStreamChannel_ae3d0cf", engine.Invoke("KivClient_createStreamChannel_ae3d0cf", json, null, 0)["result"].AsInt32());
         }
 
@@ -94,7 +94,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.Invoke("StreamChannel_getChannelName", json, null, 0)["result"].AsString();
         }
 
@@ -118,7 +118,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("topic");
             w.Value(topic);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetSubscribedUserListResultArgs>("StreamChannel_getSubscribedUserList_1fa04dd", json, null, cancellationToken);
         }
 
@@ -146,7 +146,7 @@ namespace VelmoKiv
             w.Value(topic);
             w.Key("options");
             (options ?? new JoinTopicOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<JoinTopicResultArgs>("StreamChannel_joinTopic_ff0ec3f", json, null, cancellationToken);
         }
 
@@ -170,7 +170,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("options");
             (options ?? new JoinChannelOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<JoinResultArgs>("StreamChannel_join_2090a6b", json, null, cancellationToken);
         }
 
@@ -194,7 +194,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("topic");
             w.Value(topic);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<LeaveTopicResultArgs>("StreamChannel_leaveTopic_1fa04dd", json, null, cancellationToken);
         }
 
@@ -214,7 +214,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<LeaveResultArgs>("StreamChannel_leave_90386a9", json, null, cancellationToken);
         }
 
@@ -246,7 +246,7 @@ namespace VelmoKiv
             w.Value((uint)message.Length);
             w.Key("option");
             (option ?? new TopicMessageOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<PublishTopicMessageResultArgs>("StreamChannel_publishTopicMessage_a31773e", json, message, cancellationToken);
         }
 
@@ -263,7 +263,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("StreamChannel_release", engine.Invoke("StreamChannel_release", json, null, 0)["result"].AsInt32());
         }
 
@@ -287,7 +287,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("token");
             w.Value(token);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RenewTokenResultArgs>("StreamChannel_renewToken_1fa04dd", json, null, cancellationToken);
         }
 
@@ -308,7 +308,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("parameters");
             w.Value(parameters);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("StreamChannel_setParameters_3a2037f", engine.Invoke("StreamChannel_setParameters_3a2037f", json, null, 0)["result"].AsInt32());
         }
 
@@ -336,7 +336,7 @@ namespace VelmoKiv
             w.Value(topic);
             w.Key("options");
             (options ?? new TopicOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SubscribeTopicResultArgs>("StreamChannel_subscribeTopic_b801234", json, null, cancellationToken);
         }
 
@@ -364,7 +364,7 @@ namespace VelmoKiv
             w.Value(topic);
             w.Key("options");
             (options ?? new TopicOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<UnsubscribeTopicResultArgs>("StreamChannel_unsubscribeTopic_b801234", json, null, cancellationToken);
         }
     }
@@ -384,7 +384,7 @@ namespace VelmoKiv
         public void GetLock()
         {
             var w = new JsonWriter().BeginObject();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.Invoke("KivClient_getLock", json, null, 4);
         }
 
@@ -396,7 +396,7 @@ namespace VelmoKiv
         public void GetPresence()
         {
             var w = new JsonWriter().BeginObject();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.Invoke("KivClient_getPresence", json, null, 4);
         }
 
@@ -408,7 +408,7 @@ namespace VelmoKiv
         public void GetStorage()
         {
             var w = new JsonWriter().BeginObject();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.Invoke("KivClient_getStorage", json, null, 4);
         }
 
@@ -428,7 +428,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("token");
             w.Value(token);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<LoginResultArgs>("KivClient_login_1fa04dd", json, null, cancellationToken);
         }
 
@@ -443,7 +443,7 @@ namespace VelmoKiv
         public Task<LogoutResultArgs> LogoutAsync(CancellationToken cancellationToken = default)
         {
             var w = new JsonWriter().BeginObject();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<LogoutResultArgs>("KivClient_logout_90386a9", json, null, cancellationToken);
         }
 
@@ -471,7 +471,7 @@ namespace VelmoKiv
             w.Value((uint)message.Length);
             w.Key("option");
             (option ?? new PublishOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<PublishResultArgs>("KivClient_publish_2d36e93", json, message, cancellationToken);
         }
 
@@ -483,7 +483,7 @@ namespace VelmoKiv
         public void Release()
         {
             var w = new JsonWriter().BeginObject();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_release", engine.Invoke("KivClient_release", json, null, 0)["result"].AsInt32());
         }
 
@@ -503,7 +503,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("token");
             w.Value(token);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RenewTokenResultArgs>("KivClient_renewToken_1fa04dd", json, null, cancellationToken);
         }
 
@@ -518,7 +518,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("appType");
             w.Value(appType);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_setAppType", engine.Invoke("KivClient_setAppType", json, null, 0)["result"].AsInt32());
         }
 
@@ -535,7 +535,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("filePath");
             w.Value(filePath);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_setLogFile", engine.Invoke("KivClient_setLogFile", json, null, 0)["result"].AsInt32());
         }
 
@@ -550,7 +550,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("fileSizeInKBytes");
             w.Value(fileSizeInKBytes);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_setLogFileSize", engine.Invoke("KivClient_setLogFileSize", json, null, 0)["result"].AsInt32());
         }
 
@@ -565,7 +565,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("level");
             w.Value((int)level);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_setLogLevel", engine.Invoke("KivClient_setLogLevel", json, null, 0)["result"].AsInt32());
         }
 
@@ -582,7 +582,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("parameters");
             w.Value(parameters);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             engine.ThrowUnlessZero("KivClient_setParameters_3a2037f", engine.Invoke("KivClient_setParameters_3a2037f", json, null, 0)["result"].AsInt32());
         }
 
@@ -606,7 +606,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("options");
             (options ?? new SubscribeOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SubscribeResultArgs>("KivClient_subscribe_3fae92d", json, null, cancellationToken);
         }
 
@@ -626,7 +626,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("channelName");
             w.Value(channelName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<UnsubscribeResultArgs>("KivClient_unsubscribe_1fa04dd", json, null, cancellationToken);
         }
     }
@@ -657,7 +657,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("channelType");
             w.Value((int)channelType);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetChannelMetadataResultArgs>("KivStorage_getChannelMetadata_ad8568b", json, null, cancellationToken);
         }
 
@@ -677,7 +677,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetUserMetadataResultArgs>("KivStorage_getUserMetadata_1fa04dd", json, null, cancellationToken);
         }
 
@@ -712,7 +712,7 @@ namespace VelmoKiv
             (options ?? new MetadataOptions()).WriteTo(w);
             w.Key("lockName");
             w.Value(lockName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RemoveChannelMetadataResultArgs>("KivStorage_removeChannelMetadata_55e6d00", json, null, cancellationToken);
         }
 
@@ -740,7 +740,7 @@ namespace VelmoKiv
             (data ?? new Metadata()).WriteTo(w);
             w.Key("options");
             (options ?? new MetadataOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RemoveUserMetadataResultArgs>("KivStorage_removeUserMetadata_24ae125", json, null, cancellationToken);
         }
 
@@ -775,7 +775,7 @@ namespace VelmoKiv
             (options ?? new MetadataOptions()).WriteTo(w);
             w.Key("lockName");
             w.Value(lockName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SetChannelMetadataResultArgs>("KivStorage_setChannelMetadata_55e6d00", json, null, cancellationToken);
         }
 
@@ -803,7 +803,7 @@ namespace VelmoKiv
             (data ?? new Metadata()).WriteTo(w);
             w.Key("options");
             (options ?? new MetadataOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SetUserMetadataResultArgs>("KivStorage_setUserMetadata_24ae125", json, null, cancellationToken);
         }
 
@@ -823,7 +823,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SubscribeUserMetadataResultArgs>("KivStorage_subscribeUserMetadata_1fa04dd", json, null, cancellationToken);
         }
 
@@ -843,7 +843,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<UnsubscribeUserMetadataResultArgs>("KivStorage_unsubscribeUserMetadata_1fa04dd", json, null, cancellationToken);
         }
 
@@ -878,7 +878,7 @@ namespace VelmoKiv
             (options ?? new MetadataOptions()).WriteTo(w);
             w.Key("lockName");
             w.Value(lockName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<UpdateChannelMetadataResultArgs>("KivStorage_updateChannelMetadata_55e6d00", json, null, cancellationToken);
         }
 
@@ -906,7 +906,7 @@ namespace VelmoKiv
             (data ?? new Metadata()).WriteTo(w);
             w.Key("options");
             (options ?? new MetadataOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<UpdateUserMetadataResultArgs>("KivStorage_updateUserMetadata_24ae125", json, null, cancellationToken);
         }
     }
@@ -944,7 +944,7 @@ namespace VelmoKiv
             w.Value(lockName);
             w.Key("retry");
             w.Value(retry);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<AcquireLockResultArgs>("KivLock_acquireLock_cd2dbc2", json, null, cancellationToken);
         }
 
@@ -967,7 +967,7 @@ namespace VelmoKiv
             w.Value(channelName);
             w.Key("channelType");
             w.Value((int)channelType);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetLocksResultArgs>("KivLock_getLocks_ad8568b", json, null, cancellationToken);
         }
 
@@ -994,7 +994,7 @@ namespace VelmoKiv
             w.Value((int)channelType);
             w.Key("lockName");
             w.Value(lockName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<ReleaseLockResultArgs>("KivLock_releaseLock_4ffa44d", json, null, cancellationToken);
         }
 
@@ -1021,7 +1021,7 @@ namespace VelmoKiv
             w.Value((int)channelType);
             w.Key("lockName");
             w.Value(lockName);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RemoveLockResultArgs>("KivLock_removeLock_4ffa44d", json, null, cancellationToken);
         }
 
@@ -1052,7 +1052,7 @@ namespace VelmoKiv
             w.Value(lockName);
             w.Key("owner");
             w.Value(owner);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<RevokeLockResultArgs>("KivLock_revokeLock_fc4a9d7", json, null, cancellationToken);
         }
 
@@ -1082,7 +1082,7 @@ namespace VelmoKiv
             w.Value(lockName);
             w.Key("ttl");
             w.Value(ttl);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<SetLockResultArgs>("KivLock_setLock_89e5672", json, null, cancellationToken);
         }
     }
@@ -1117,7 +1117,7 @@ namespace VelmoKiv
             w.Value((int)channelType);
             w.Key("options");
             (options ?? new GetOnlineUsersOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetOnlineUsersResultArgs>("KivPresence_getOnlineUsers_ce2d8e8", json, null, cancellationToken);
         }
 
@@ -1144,7 +1144,7 @@ namespace VelmoKiv
             w.Value((int)channelType);
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<PresenceGetStateResultArgs>("KivPresence_getState_4ffa44d", json, null, cancellationToken);
         }
 
@@ -1164,7 +1164,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetUserChannelsResultArgs>("KivPresence_getUserChannels_1fa04dd", json, null, cancellationToken);
         }
 
@@ -1195,7 +1195,7 @@ namespace VelmoKiv
             w.BeginArray();
             foreach (var e in keys ?? System.Array.Empty<string>()) w.Element(e);
             w.EndArray();
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<PresenceRemoveStateResultArgs>("KivPresence_removeState_d7033d8", json, null, cancellationToken);
         }
 
@@ -1226,7 +1226,7 @@ namespace VelmoKiv
             w.EndArray();
             w.Key("count");
             w.Value((uint)items.Length);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<PresenceSetStateResultArgs>("KivPresence_setState_b73723a", json, null, cancellationToken);
         }
 
@@ -1246,7 +1246,7 @@ namespace VelmoKiv
             var w = new JsonWriter().BeginObject();
             w.Key("userId");
             w.Value(userId);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<WhereNowResultArgs>("KivPresence_whereNow_1fa04dd", json, null, cancellationToken);
         }
 
@@ -1273,7 +1273,7 @@ namespace VelmoKiv
             w.Value((int)channelType);
             w.Key("options");
             (options ?? new PresenceOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<WhoNowResultArgs>("KivPresence_whoNow_f7f61d1", json, null, cancellationToken);
         }
     }
@@ -1308,7 +1308,7 @@ namespace VelmoKiv
             w.Value((int)channelType);
             w.Key("options");
             (options ?? new GetHistoryMessagesOptions()).WriteTo(w);
-            var json = w.EndObject().ToString();
+            var json = w.EndObject();
             return engine.InvokeAsync<GetHistoryMessagesResultArgs>("KivHistory_getMessages_e5877fc", json, null, cancellationToken);
         }
     }

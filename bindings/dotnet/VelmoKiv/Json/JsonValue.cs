@@ -1,6 +1,7 @@
 using System;
 using System.Collections.Generic;
 using System.Globalization;
+using System.Runtime.CompilerServices;
 using System.Text;
 
 namespace VelmoKiv.Json
@@ -27,6 +28,7 @@ namespace VelmoKiv.Json
 
         public JsonValue this[string key]
         {
+            [MethodImpl(HotPath.Optimized)]
             get
             {
                 if (Kind == JsonKind.Object && ((Dictionary<string, JsonValue>)value).TryGetValue(key, out var v))
@@ -35,6 +37,7 @@ namespace VelmoKiv.Json
             }
         }
 
+        [MethodImpl(HotPath.Optimized)]
         public bool Has(string key) =>
             Kind == JsonKind.Object && ((Dictionary<string, JsonValue>)value).ContainsKey(key);
 
@@ -44,6 +47,7 @@ namespace VelmoKiv.Json
         public string AsString() => Kind == JsonKind.String ? (string)value : "";
         public bool AsBool() => Kind == JsonKind.Bool && (bool)value;
 
+        [MethodImpl(HotPath.Optimized)]
         public long AsInt64()
         {
             if (Kind != JsonKind.Number) return 0;
@@ -53,6 +57,7 @@ namespace VelmoKiv.Json
             return (long)Math.Truncate(double.Parse(text, NumberStyles.Float, CultureInfo.InvariantCulture));
         }
 
+        [MethodImpl(HotPath.Optimized)]
         public ulong AsUInt64()
         {
             if (Kind == JsonKind.Number && ulong.TryParse((string)value, NumberStyles.None, CultureInfo.InvariantCulture, out var u))
@@ -64,6 +69,7 @@ namespace VelmoKiv.Json
         public uint AsUInt32() => unchecked((uint)AsInt64());
 
         /// <summary>An unsigned 64-bit value whose decimal-text twin wins when it parses.</summary>
+        [MethodImpl(HotPath.Optimized)]
         public ulong Twin(string key, string twinKey)
         {
             var twin = this[twinKey];
@@ -97,6 +103,7 @@ namespace VelmoKiv.Json
             return result;
         }
 
+        [MethodImpl(HotPath.Optimized)]
         public static JsonValue Parse(string text)
         {
             var parser = new Parser(text);
@@ -115,11 +122,13 @@ namespace VelmoKiv.Json
             public Parser(string text) { s = text; }
             public bool AtEnd => i >= s.Length;
 
+            [MethodImpl(HotPath.Optimized)]
             public void SkipSpace()
             {
                 while (i < s.Length && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r')) ++i;
             }
 
+            [MethodImpl(HotPath.Optimized)]
             public JsonValue ReadValue(int depth)
             {
                 if (depth > MaxDepth) throw new FormatException("JSON nested too deep");
@@ -138,6 +147,7 @@ namespace VelmoKiv.Json
                 }
             }
 
+            [MethodImpl(HotPath.Optimized)]
             private JsonValue ReadObject(int depth)
             {
                 ++i;
@@ -161,6 +171,7 @@ namespace VelmoKiv.Json
                 }
             }
 
+            [MethodImpl(HotPath.Optimized)]
             private JsonValue ReadArray(int depth)
             {
                 ++i;
@@ -178,6 +189,7 @@ namespace VelmoKiv.Json
                 }
             }
 
+            [MethodImpl(HotPath.Optimized)]
             private string ReadString()
             {
                 ++i;
@@ -213,6 +225,7 @@ namespace VelmoKiv.Json
                 }
             }
 
+            [MethodImpl(HotPath.Optimized)]
             private JsonValue ReadNumber()
             {
                 int start = i;
@@ -221,6 +234,7 @@ namespace VelmoKiv.Json
                 return new JsonValue(JsonKind.Number, s.Substring(start, i - start));
             }
 
+            [MethodImpl(HotPath.Optimized)]
             private void Expect(string word)
             {
                 if (string.CompareOrdinal(s, i, word, 0, word.Length) != 0) throw new FormatException(word + " expected");

@@ -77,5 +77,8 @@ namespace VelmoKiv.Native
 
         internal static string Decode(byte* p, int length) =>
             length <= 0 ? "" : Encoding.GetString(p, length);
+
+        internal static string Decode(byte[]? bytes) =>
+            bytes == null || bytes.Length == 0 ? "" : Encoding.GetString(bytes, 0, bytes.Length);
     }
 }

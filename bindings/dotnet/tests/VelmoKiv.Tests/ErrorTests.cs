@@ -1,6 +1,7 @@
 using System;
 using System.Threading;
 using System.Threading.Tasks;
+using VelmoKiv.Json;
 using Xunit;
 
 namespace VelmoKiv.Tests
@@ -26,7 +27,7 @@ namespace VelmoKiv.Tests
         public void LibraryCodesBecomeKivExceptions(string apiName, int code)
         {
             var engine = Open(Unique("u"));
-            var e = Assert.Throws<KivException>(() => engine.Invoke(apiName, "{}", null, 0));
+            var e = Assert.Throws<KivException>(() => engine.Invoke(apiName, new JsonWriter().BeginObject().EndObject(), null, 0));
             Assert.Equal(code, e.Code);
             Assert.Contains(apiName, e.Message);
         }
@@ -72,6 +73,18 @@ namespace VelmoKiv.Tests
                 engine.Client.PublishAsync(Unique("c"), new byte[] { 1 }, new PublishOptions { ChannelType = MessageChannel }));
             Assert.NotEqual(0, failed.Code);
             Assert.IsType<PublishResultArgs>(failed.Result);
+        }
+
+        [Fact]
+        public void AnAsynchronousCallFailsThroughItsTaskNeverByThrowing()
+        {
+            var engine = Open(Unique("u"));
+            using var cancel = new CancellationTokenSource();
+            cancel.Cancel();
+            Assert.True(engine.Client.LoginAsync("t", cancel.Token).IsCanceled);
+            engine.Dispose();
+            var disposed = engine.Client.LoginAsync("t");
+            Assert.IsType<ObjectDisposedException>(disposed.Exception?.InnerException);
         }
 
         [Fact]

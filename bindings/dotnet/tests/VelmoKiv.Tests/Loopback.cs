@@ -69,12 +69,14 @@ namespace VelmoKiv.Tests
         {
             var gate = new ManualResetEventSlim();
             var held = new TaskCompletionSource<bool>(TaskCreationOptions.RunContinuationsAsynchronously);
+            string channel = Unique("hold");
+            // Events still trailing an earlier call (a login's state changes) pass.
             engine.EventReceived += (s, e) =>
             {
-                held.TrySetResult(true);
+                if (!(e is SubscribeResultArgs r && r.ChannelName == channel) || !held.TrySetResult(true)) return;
                 gate.Wait(TimeSpan.FromSeconds(30));
             };
-            await engine.Client.SubscribeAsync(Unique("hold"), new SubscribeOptions());
+            await engine.Client.SubscribeAsync(channel, new SubscribeOptions());
             await held.Task;
             return new Release(gate);
         }
