@@ -1,5 +1,7 @@
 using System;
 using System.Diagnostics;
+using System.Runtime.InteropServices;
+using System.Text;
 using System.Threading;
 using System.Threading.Tasks;
 using VelmoKiv;
@@ -67,3 +69,32 @@ async Task<(double Seconds, double Issued)> Round()
 await Round();
 var (seconds, issued) = await Round();
 Console.WriteLine($"dotnet host: {seen} message events in {seconds:F3} s = {seen / seconds:F0} events/s (calls issued in {issued:F3} s)");
+
+// The same events published by the C host's own publisher, loaded into this
+// process (bench/c_event_rate/c_event_sender.c): only the handlers differ
+// from the C host's run.
+var senderPath = Environment.GetEnvironmentVariable("VELMO_KIV_C_SENDER");
+var libraryPath = Environment.GetEnvironmentVariable("VELMO_KIV_LIBRARY");
+if (!string.IsNullOrEmpty(senderPath) && !string.IsNullOrEmpty(libraryPath))
+unsafe
+{
+    var run = (delegate* unmanaged<byte*, byte*, long, long, double>)NativeLibrary.GetExport(
+        NativeLibrary.Load(senderPath), "c_event_sender_run");
+    double FromC()
+    {
+        seen = 0;
+        target = n;
+        all = new TaskCompletionSource<bool>(TaskCreationOptions.RunContinuationsAsynchronously);
+        var path = Encoding.UTF8.GetBytes(libraryPath + "\0");
+        var channel = Encoding.UTF8.GetBytes("bench\0");
+        var clock = Stopwatch.StartNew();
+        fixed (byte* p = path)
+        fixed (byte* c = channel)
+            if (run(p, c, n, size) < 0) throw new InvalidOperationException("the C publisher could not start");
+        all.Task.Wait(TimeSpan.FromSeconds(60));
+        return clock.Elapsed.TotalSeconds;
+    }
+    FromC();
+    double fromC = FromC();
+    Console.WriteLine($"dotnet handlers, C publisher: {seen} message events in {fromC:F3} s = {seen / fromC:F0} events/s");
+}

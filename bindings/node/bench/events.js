@@ -3,7 +3,9 @@
 // same run: one user publishes N messages as fast as it can (on a worker
 // thread here, on the main thread of the C host), another counts the message
 // events it receives. Timing never fails anything; it is reported.
-//   node bench/events.js [N] [PAYLOAD_BYTES] [LIMIT_S]   VELMO_KIV_C_HOST names the C host program
+//   node bench/events.js [N] [PAYLOAD_BYTES] [LIMIT_S]   VELMO_KIV_C_HOST names the C host program,
+//   VELMO_KIV_C_SENDER its publisher as a library (then also timed: the C
+//   publisher in this process, a JavaScript listener receiving)
 // The run ends after LIMIT_S seconds (120 by default) whatever it reached,
 // with exit code 1 and what it counted. Beside each rate, the CPU time each
 // host spent per event (every thread; the C host's where Linux reports it):
@@ -97,6 +99,37 @@ async function javascriptRate(total, size, limitMs) {
   return { events: received, seconds, rate: Math.round(received / seconds), cpuMicrosPerEvent, dropped: receiver.droppedEvents };
 }
 
+// The same events published by the C host's own publisher, loaded into this
+// process (VELMO_KIV_C_SENDER, bench/c_event_rate/c_event_sender.c) and run
+// on a thread of libuv's pool: only the listener differs from the C host's run.
+async function listenerRate(total, size, limitMs) {
+  const senderPath = process.env.VELMO_KIV_C_SENDER;
+  if (!senderPath) return null;
+  const run = require('koffi')
+    .load(senderPath)
+    .func('double c_event_sender_run(const char *path, const char *channel, int64_t total, int64_t size)');
+  const receiver = await user(`js-listener-${process.pid}`);
+  await receiver.client.subscribe({ channelName: CHANNEL, options: { withMessage: true } });
+  let received = 0;
+  let finish;
+  const done = new Promise((resolve) => (finish = resolve));
+  receiver.listen().on('onMessageEvent', (event) => {
+    received += event.payloads[0].length === size ? 1 : 0;
+    if (received === total) finish(process.hrtime.bigint());
+  });
+  const timer = setTimeout(() => finish(null), limitMs);
+  const start = process.hrtime.bigint();
+  run.async(process.env.VELMO_KIV_LIBRARY, CHANNEL, total, size, (error, seconds) => {
+    if (error || seconds < 0) finish(error || new Error('the C publisher could not start'));
+  });
+  const end = await done;
+  clearTimeout(timer);
+  receiver.close();
+  if (typeof end !== 'bigint') return { failed: end ? end.message : `time limit of ${limitMs} ms reached`, events: received };
+  const seconds = Number(end - start) / 1e9;
+  return { events: received, seconds, rate: Math.round(received / seconds) };
+}
+
 function cHostRate(total, size, limitMs) {
   const program = process.env.VELMO_KIV_C_HOST;
   if (!program) return null;
@@ -119,14 +152,16 @@ async function main() {
   const limitMs = Number(process.argv[4] || 120) * 1000;
   const c = cHostRate(total, size, limitMs);
   const js = await javascriptRate(total, size, limitMs);
-  const report = { total, payloadBytes: size, javascript: js, cHost: c };
+  const listener = await listenerRate(total, size, limitMs);
+  const report = { total, payloadBytes: size, javascript: js, listenerWithCPublisher: listener, cHost: c };
   if (c && !js.failed) {
     report.goal = Math.min(100000, c.rate / 2);
     report.ratio = +(js.rate / c.rate).toFixed(3);
     if (c.cpuMicrosPerEvent) report.cpuRatio = +(c.cpuMicrosPerEvent / js.cpuMicrosPerEvent).toFixed(3);
   }
+  if (c && listener && !listener.failed) report.listenerRatio = +(listener.rate / c.rate).toFixed(3);
   console.log(JSON.stringify(report, null, 2));
-  if (js.failed) process.exitCode = 1;
+  if (js.failed || (listener && listener.failed)) process.exitCode = 1;
 }
 
 if (isMainThread) main();
