@@ -50,10 +50,11 @@ static void keep_copy(const EventParam* event) {
 }
 
 static void QUON_CALL on_event(EventParam* event) {
+  /* The copy first: a host that saw the count reached reads the copy next. */
+  if (atomic_load(&copying) && strstr(event->eventName, copyFragment)) keep_copy(event);
   atomic_fetch_add(&counts[HOST_KIT_EVENTS], 1);
   if (strstr(event->eventName, "onMessageEvent")) atomic_fetch_add(&counts[HOST_KIT_MESSAGES], 1);
   if (strstr(event->eventName, "Result")) atomic_fetch_add(&counts[HOST_KIT_RESULTS], 1);
-  if (atomic_load(&copying) && strstr(event->eventName, copyFragment)) keep_copy(event);
 }
 
 const HostEventCallbacks* host_kit_sink_callbacks(void) {
