@@ -8,9 +8,8 @@
  * returns the seconds the N calls took, or -1 when the library could not be
  * opened or the user not logged in within a minute.                        */
 #include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 
+#include "event_rate_user.h"
 #include "host_kit.h"
 
 #if defined(_WIN32)
@@ -25,26 +24,15 @@ SENDER_API double c_event_sender_run(const char* path, const char* channel, long
   if (!library.handle && !host_kit_open(&library, path)) return -1;
   const HostKitExports* kiv = &library.exports;
   QuonEventHandlerHandle sink = kiv->CreateQuonKivEventHandler(host_kit_sink_callbacks());
-  QuonKivEngineHandle sender = kiv->CreateQuonKivEngine(NULL);
-  char json[256];
-  snprintf(json, sizeof json, "{\"config\":{\"appId\":\"bench\",\"userId\":\"c-sender-%s\"}}",
-           channel);
-  host_kit_call(kiv, sender, "KivClient_create", json, sink, 0, NULL);
-  host_kit_call(kiv, sender, "KivClient_setLogLevel", "{\"level\":0}", NULL, 0, NULL);
+  char userId[128];
+  snprintf(userId, sizeof userId, "c-sender-%s", channel);
   const long results = host_kit_sink_count(HOST_KIT_RESULTS);
-  host_kit_call(kiv, sender, "KivClient_login_1fa04dd", "{\"token\":\"t\"}", NULL, 0, NULL);
+  QuonKivEngineHandle sender = event_rate_user(kiv, sink, userId);
   double seconds = -1;
   if (host_kit_sink_wait(HOST_KIT_RESULTS, results + 1, 60)) {
-    char* payload = (char*)malloc(size > 0 ? (size_t)size : 1);
-    memset(payload, 'x', size > 0 ? (size_t)size : 1);
-    snprintf(json, sizeof json,
-             "{\"channelName\":\"%s\",\"length\":%lld,\"option\":{\"channelType\":1}}", channel,
-             size);
     const double start = host_kit_now();
-    for (long long i = 0; i < total; ++i)
-      host_kit_call(kiv, sender, "KivClient_publish_2d36e93", json, payload, 0, NULL);
+    event_rate_publish(kiv, sender, channel, total, size > 0 ? (size_t)size : 0);
     seconds = host_kit_now() - start;
-    free(payload);
   }
   kiv->DestroyQuonKivEngine(sender);
   kiv->DestroyQuonKivEventHandler(sink);
